@@ -1,0 +1,25 @@
+# Cross build for Windows: the program, the Win32 integration tests and the GUI test driver.
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${VQ_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_library(vqcore STATIC ${VQ_CORE_SOURCES})
+add_library(vqwin STATIC ${VQ_WIN32_SOURCES})
+target_link_libraries(vqwin vqcore comctl32 comdlg32 gdi32 user32 kernel32)
+
+add_executable(VQ4600Utility WIN32 shell/WinMain.cpp res/VQ4600Utility.rc)
+target_link_libraries(VQ4600Utility vqwin)
+
+file(GLOB VQ_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+if(VQ_WIN32_TEST_SOURCES)
+    add_executable(vq_win32_tests ${VQ_WIN32_TEST_SOURCES} res/VQ4600Utility.rc)
+    target_link_libraries(vq_win32_tests vqwin gtest)
+endif()
+
+file(GLOB VQ_GUI_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
+if(VQ_GUI_DRIVER_SOURCES)
+    add_executable(vq_gui_tests ${VQ_GUI_DRIVER_SOURCES})
+    target_link_libraries(vq_gui_tests gtest user32 kernel32)
+endif()

@@ -1,0 +1,2 @@
+# Portable sources go to VQ_CORE_SOURCES, Win32 sources to VQ_WIN32_SOURCES.
+list(APPEND VQ_CORE_SOURCES protocol/Codec.cpp protocol/Protocol.cpp protocol/FrameBuilder.cpp)

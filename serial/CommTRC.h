@@ -1,0 +1,78 @@
+// The transaction record of one feature, shared by its transmit thread, its receive thread and
+// the main thread (the feature's dialog). Threading contract, field by field:
+//  - m_hThread, m_dwThreadId: written by the feature's command handler on the main thread.
+//  - m_bRun: set to 1 by its own thread at start; any thread may set it to 0 (atomic).
+//  - m_stOL, m_dwWaitResult, m_dwTxWritten, m_dwRxRead: used by their own thread only.
+//  - m_bPending: written by its own thread; atomic so the dialog may look at it.
+//  - request and interval events: created and closed by the transmit thread; any other thread
+//    signals them only through fnSignal/fnUnsignal, which hold m_csLock, so a handle is never
+//    used after its thread has closed it.
+//  - accumulator m_achRxData/m_dwRxDataLen: the receive thread appends with fnRxDataAppend, the
+//    transmit thread takes with fnRxDataTake; both hold m_csLock, so no byte can be appended
+//    between the consumer's look and its reset.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+const uint32_t TX_BUF_SIZE = 1024;
+const uint32_t RX_BUF_SIZE = 4096;
+const uint32_t RX_READ_SIZE = 128;
+
+struct CommTx
+{
+    HANDLE m_hThread;
+    DWORD m_dwThreadId;
+    uint8_t m_achTxBuf[TX_BUF_SIZE];
+    DWORD m_dwTxLen;
+    DWORD m_dwTxWritten;
+    std::atomic<uint32_t> m_bRun;
+    HANDLE m_hIsTransmitData; // the request event; the analog IO records call it m_hIsTransmit
+    HANDLE m_hIntervalTime;   // the terminal's interval wait
+    OVERLAPPED m_stOL;
+    DWORD m_dwWaitResult;
+    std::atomic<uint32_t> m_bPending;
+};
+
+struct CommRx
+{
+    HANDLE m_hThread;
+    DWORD m_dwThreadId;
+    uint8_t m_achRxBuf[RX_BUF_SIZE];
+    DWORD m_dwRxRequest;
+    DWORD m_dwRxRead;
+    std::atomic<uint32_t> m_bRun;
+    OVERLAPPED m_stOL;
+    DWORD m_dwWaitResult;
+    std::atomic<uint32_t> m_bPending;
+    uint8_t m_achRxData[RX_BUF_SIZE];
+    std::atomic<uint32_t> m_dwRxDataLen;
+};
+
+class CommTRC
+{
+public:
+    CommTRC();
+    CommTRC(const CommTRC&) = delete;
+    CommTRC& operator=(const CommTRC&) = delete;
+
+    CommTx m_stTx;
+    CommRx m_stRx;
+    CRITICAL_SECTION m_csLock;
+
+    // Accumulator hand-over.
+    void fnRxDataAppend();                  // the m_dwRxRead bytes of m_achRxBuf, up to 4096
+    uint32_t fnRxDataTake(uint8_t* pbyOut); // copies all held bytes (<= 4096) out and empties
+    void fnRxDataClear();
+
+    // Event slots (&m_stTx.m_hIsTransmitData, &m_stTx.m_hIntervalTime).
+    bool fnCreateEvent(HANDLE* phSlot); // manual reset, initially clear; false on failure
+    void fnCloseEvent(HANDLE* phSlot);
+    void fnSignal(HANDLE* phSlot);   // SetEvent when the slot holds an event
+    void fnUnsignal(HANDLE* phSlot); // ResetEvent when the slot holds an event
+
+    // Clears both run flags, then sets the request event so a waiting transmit thread wakes.
+    void fnStop();
+};

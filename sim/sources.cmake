@@ -1,0 +1,1 @@
+set(VQ_SIM_SOURCES)
