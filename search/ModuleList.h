@@ -37,7 +37,7 @@ struct ModuleRecord
 
 class ModuleList
 {
-public:
+  public:
     ModuleList();
 
     ModuleRecord m_astModule[MODULE_LIST_MAX];
@@ -60,6 +60,10 @@ public:
 
     // The record of the selected line (m_dwSelected), or nullptr when it is out of range.
     const ModuleRecord* fnSelected() const;
+
+  private:
+    // Writes the record at m_dwCount from an already validated ASCII reply.
+    bool fnFillFromAscii(const uint8_t* pbyData, uint32_t dwLetters, uint32_t dwProtocol);
 };
 
 extern ModuleList gstModuleList;
