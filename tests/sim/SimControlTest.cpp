@@ -1,0 +1,217 @@
+// The command-line and control-directory contract: module and fault texts, control verbs,
+// and the files others read (commands taken line by line, ack, state written whole).
+#include "SimTestUtil.h"
+
+#include "sim/SimControl.h"
+#include "sim/SimRunner.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+using namespace vqsim;
+using namespace vqsim_test;
+
+namespace
+{
+
+struct DefCase
+{
+    const char* text;
+    bool ok;
+    uint8_t address;
+    const char* model;
+    const char* proto;
+    uint32_t baud;
+};
+
+TEST(SimParse, ModuleTexts)
+{
+    const DefCase cases[] = {
+        {"01,4652GD,ascii,9600", true, 0x01, "4652GD", "ascii", 9600},
+        {"fe,4618,chk,115200", true, 0xFE, "4618", "chk", 115200},
+        {"1F,4637,rtu,1200", true, 0x1F, "4637", "rtu", 1200},
+        {"01,4652X,ascii,9600", false, 0, "", "", 0},
+        {"01,4618D,ascii,9600", false, 0, "", "", 0},
+        {"1,4652,ascii,9600", false, 0, "", "", 0},
+        {"01,4652,modbus,9600", false, 0, "", "", 0},
+        {"01,4652,ascii,9601", false, 0, "", "", 0},
+        {"01,4652,ascii,9600,x", false, 0, "", "", 0},
+        {"01,4652,ascii", false, 0, "", "", 0},
+    };
+    for (const DefCase& c : cases)
+    {
+        ModuleDef def;
+        std::string error;
+        ASSERT_EQ(parseModuleDef(c.text, def, error), c.ok) << c.text;
+        if (!c.ok)
+        {
+            EXPECT_FALSE(error.empty()) << c.text;
+            continue;
+        }
+        EXPECT_EQ(def.address, c.address) << c.text;
+        EXPECT_EQ(modelName(def), c.model) << c.text;
+        EXPECT_STREQ(protoName(def.proto), c.proto) << c.text;
+        EXPECT_EQ(def.baud, c.baud) << c.text;
+    }
+}
+
+TEST(SimParse, FaultRules)
+{
+    struct Case
+    {
+        const char* text;
+        bool ok;
+    } cases[] = {{"01:silent", true},    {"0A:badsum", true},    {"01:extra=3", true},
+                 {"01:split=20", true},  {"01:delay=300", true}, {"01:flood=5000", true},
+                 {"01:silent=1", false}, {"01:delay", false},    {"01:delay=x", false},
+                 {"1:silent", false},    {"01-silent", false},   {"01:noise", false}};
+    for (const Case& c : cases)
+    {
+        uint8_t address = 0;
+        FaultSet faults;
+        std::string error;
+        EXPECT_EQ(parseFaultRule(c.text, address, faults, error), c.ok) << c.text;
+    }
+}
+
+TEST(SimParse, CommandLine)
+{
+    const char* argv[] = {"vqbus-sim", "--link",           "/tmp/x",    "01,4652,ascii,9600",
+                          "--fault",   "01:delay=5",       "--garbage", "--log",
+                          "/tmp/l",    "02,4618,rtu,19200"};
+    Options options;
+    std::string error;
+    ASSERT_TRUE(parseOptions(10, argv, options, error)) << error;
+    EXPECT_EQ(options.link, "/tmp/x");
+    EXPECT_EQ(options.log, "/tmp/l");
+    EXPECT_TRUE(options.garbage);
+    EXPECT_EQ(options.modules.size(), 2u);
+    EXPECT_EQ(options.faults, std::vector<std::string>{"01:delay=5"});
+    const char* noLink[] = {"vqbus-sim", "01,4652,ascii,9600"};
+    EXPECT_FALSE(parseOptions(2, noLink, options, error));
+    const char* badFault[] = {"vqbus-sim", "--link", "/tmp/x", "--fault", "01:loud"};
+    EXPECT_FALSE(parseOptions(5, badFault, options, error));
+    const char* dangling[] = {"vqbus-sim", "--link"};
+    EXPECT_FALSE(parseOptions(2, dangling, options, error));
+}
+
+TEST(SimControlVerbs, EachVerbActsOnTheBus)
+{
+    Bus bus;
+    MakeBus(bus, {"01,4652,ascii,9600"});
+    struct Case
+    {
+        const char* line;
+        bool ok;
+        Bytes request;
+        Bytes reply;
+    } cases[] = {
+        {"1 inputs 01 0C", true, S("$016\r"), S("!000C00\r")},
+        {"2 fault 01:silent", true, S("$01M\r"), {}},
+        {"3 clear 01", true, S("$01M\r"), S("!014652\r")},
+        {"4 reset 07,4624,ascii,9600 08,4618,chk,9600", true, S("$01M\r"), {}},
+        {"5 analog 07 3 12.5", true, S("$07M\r"), S("!074624\r")},
+        {"6 inputs 07 01", false, {}, {}},
+        {"7 analog 08 0 1.0", false, {}, {}},
+        {"8 analog 07 8 1.0", false, {}, {}},
+        {"9 fault 07:bogus", false, {}, {}},
+        {"10 reset 07,9999,ascii,9600", false, S("$07M\r"), S("!074624\r")},
+        {"11 ramp 07", true, {}, {}},
+        {"12 frobnicate", false, {}, {}},
+    };
+    for (const Case& c : cases)
+    {
+        const ControlResult r = runControlLine(bus, c.line);
+        EXPECT_EQ(r.ok, c.ok) << c.line << ": " << r.error;
+        EXPECT_FALSE(r.quit);
+        if (!c.request.empty())
+        {
+            EXPECT_EQ(Hex(bus.exchange(c.request, 9600)), Hex(c.reply)) << c.line;
+        }
+    }
+    EXPECT_EQ(runControlLine(bus, "13 quit").quit, true);
+    EXPECT_EQ(runControlLine(bus, "13 quit").seq, "13");
+}
+
+TEST(SimControlVerbs, AnalogHoldShowsInTheReply)
+{
+    Bus bus;
+    MakeBus(bus, {"07,4637,ascii,9600"});
+    ASSERT_TRUE(runControlLine(bus, "1 analog 07 0 4").ok);
+    const Bytes reply = bus.exchange(S("#07\r"), 9600);
+    ASSERT_EQ(reply.size(), 58u);
+    EXPECT_EQ(std::string(reply.begin(), reply.begin() + 8), ">+04.000");
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class ControlDirTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/vqsim-ctl-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        m_dir = tmpl;
+    }
+    void TearDown() override
+    {
+        for (const char* name : {"ready", "ack", "state", "commands"})
+            unlink((m_dir + "/" + name).c_str());
+        rmdir(m_dir.c_str());
+    }
+    void Append(const std::string& text)
+    {
+        std::ofstream out(m_dir + "/commands", std::ios::app);
+        out << text;
+    }
+    std::string m_dir;
+};
+
+TEST_F(ControlDirTest, TakesOnlyWholeLinesAndRemovesStaleFiles)
+{
+    Append("99 quit\n");
+    ControlDir control;
+    std::string error;
+    ASSERT_TRUE(control.open(m_dir, error)) << error;
+    EXPECT_TRUE(control.takeLines().empty()); // the old run's commands are gone
+    Append("1 inputs 01 0F\n2 fau");
+    EXPECT_EQ(control.takeLines(), std::vector<std::string>{"1 inputs 01 0F"});
+    Append("lt 01:silent\r\n\n");
+    EXPECT_EQ(control.takeLines(), std::vector<std::string>{"2 fault 01:silent"});
+    EXPECT_TRUE(control.takeLines().empty());
+}
+
+TEST_F(ControlDirTest, RunnerAcksAndWritesState)
+{
+    ControlDir control;
+    std::string error;
+    ASSERT_TRUE(control.open(m_dir, error)) << error;
+    Bus bus;
+    MakeBus(bus, {"01,4652,ascii,9600"});
+    PtyLink link;
+    ASSERT_TRUE(link.open("", error)) << error;
+    Runner runner(bus, link, &control, nullptr);
+    EXPECT_EQ(ReadFile(m_dir + "/state"), "01,4652,ascii,9600 outputs=00\n");
+    Append("5 reset 02,4652D,rtu,19200 03,4624,chk,1200\n6 bogus\n");
+    runner.step(50);
+    runner.step(50);
+    EXPECT_EQ(ReadFile(m_dir + "/ack"), "6\n");
+    EXPECT_EQ(ReadFile(m_dir + "/state"),
+              "02,4652D,rtu,19200 outputs=00\n03,4624,chk,1200 outputs=00\n");
+    Append("7 quit\n");
+    for (int i = 0; i < 5 && !runner.quitRequested(); ++i)
+        runner.step(20);
+    EXPECT_TRUE(runner.quitRequested());
+    EXPECT_EQ(ReadFile(m_dir + "/ack"), "7\n");
+}
+
+} // namespace

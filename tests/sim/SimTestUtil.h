@@ -1,0 +1,48 @@
+// Helpers shared by the simulator tests: build a bus from module texts, and turn literal
+// frames into bytes. Expected CRCs and checksums in the tests were worked out with a
+// separate Python implementation of CRC-16/MODBUS and of the byte sum, not with sim/.
+#pragma once
+
+#include "sim/SimBus.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace vqsim_test
+{
+
+inline vqsim::Bytes B(std::initializer_list<int> bytes)
+{
+    vqsim::Bytes out;
+    for (int b : bytes)
+        out.push_back(static_cast<uint8_t>(b));
+    return out;
+}
+
+inline vqsim::Bytes S(const std::string& text)
+{
+    return vqsim::Bytes(text.begin(), text.end());
+}
+
+inline std::string Hex(const vqsim::Bytes& bytes)
+{
+    return vqsim::hexDump(bytes.data(), bytes.size());
+}
+
+inline void MakeBus(vqsim::Bus& bus, const std::vector<std::string>& modules)
+{
+    std::vector<vqsim::ModuleDef> defs;
+    for (const std::string& text : modules)
+    {
+        vqsim::ModuleDef def;
+        std::string error;
+        ASSERT_TRUE(vqsim::parseModuleDef(text, def, error)) << error;
+        defs.push_back(def);
+    }
+    bus.reset(defs);
+}
+
+} // namespace vqsim_test
