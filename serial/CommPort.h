@@ -11,7 +11,7 @@ class CommSettings;
 
 class CommPort
 {
-public:
+  public:
     CommPort();
 
     std::atomic<HANDLE> m_hComm; // INVALID_HANDLE_VALUE until opened; written by the main thread
@@ -21,6 +21,7 @@ public:
     DCB m_stDCB;
     COMMTIMEOUTS m_stTimeouts;
     COMMPROP m_stProp;
+    DWORD m_dwLastError; // GetLastError() of the last failed port call, read right at the call
 };
 
 extern CommPort gstCommPort;
@@ -29,6 +30,9 @@ extern CommPort gstCommPort;
 void fnCommBuildDCB(CommPort& stPort, const CommSettings& stSettings);
 
 // 0 success; 1 the port cannot be opened; 2..7 the configuration step that failed.
+// After any result other than 0 the port counts as closed: the handle is already closed,
+// m_hComm is INVALID_HANDLE_VALUE and m_bOpen is 0, so the caller has nothing to release and
+// COM Open can simply be tried again.
 int Idm_CommOpen(HWND hOwner);
 // 0 closed; 1 closing failed.
 int Idm_CommClose(HWND hOwner);

@@ -1,0 +1,108 @@
+// Message box capture for the Win32 tests. The hook may run on worker threads, so the record
+// is kept under a critical section, and WaitFor lets a test wait for a worker's message with a
+// timeout instead of sleeping.
+#include "tests/win32/MessageCapture.h"
+
+#include "res/GbkText.h"
+
+#include <atomic>
+
+namespace
+{
+std::atomic<MessageCapture*> g_pstActive{nullptr};
+
+std::wstring fnWide(const char* pchGbk)
+{
+    static const int MAX_CHARS = 4096;
+    wchar_t awch[MAX_CHARS];
+    fnGbkToWide(pchGbk != nullptr ? pchGbk : "", awch, MAX_CHARS);
+    return awch;
+}
+} // namespace
+
+MessageCapture::MessageCapture(int nAnswer)
+    : m_hSeen(CreateEventA(nullptr, FALSE, FALSE, nullptr)), m_astMessages{}, m_nCount(0),
+      m_nDropped(0), m_nAnswer(nAnswer)
+{
+    InitializeCriticalSection(&m_csLock);
+    g_pstActive = this;
+    fnSetMessageBoxHook(&MessageCapture::Hook);
+}
+
+MessageCapture::~MessageCapture()
+{
+    fnSetMessageBoxHook(nullptr);
+    g_pstActive = nullptr;
+    if (m_hSeen != nullptr)
+        CloseHandle(m_hSeen);
+    DeleteCriticalSection(&m_csLock);
+}
+
+int MessageCapture::Hook(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
+{
+    MessageCapture* pstCapture = g_pstActive.load();
+    if (pstCapture == nullptr)
+        return IDOK;
+    pstCapture->Record(hOwner, pchText, pchCaption, uType);
+    return pstCapture->m_nAnswer;
+}
+
+void MessageCapture::Record(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
+{
+    CapturedMessage stMessage{hOwner, fnWide(pchCaption), fnWide(pchText), uType & MB_ICONMASK,
+                              uType & MB_TYPEMASK};
+    EnterCriticalSection(&m_csLock);
+    if (m_nCount < MAX_MESSAGES)
+        m_astMessages[m_nCount++] = stMessage;
+    else
+        ++m_nDropped;
+    LeaveCriticalSection(&m_csLock);
+    SetEvent(m_hSeen);
+}
+
+int MessageCapture::Count() const
+{
+    EnterCriticalSection(&m_csLock);
+    int n = m_nCount + m_nDropped;
+    LeaveCriticalSection(&m_csLock);
+    return n;
+}
+
+CapturedMessage MessageCapture::At(int nIndex) const
+{
+    CapturedMessage stMessage{nullptr, L"", L"", 0, 0};
+    EnterCriticalSection(&m_csLock);
+    if (nIndex >= 0 && nIndex < m_nCount)
+        stMessage = m_astMessages[nIndex];
+    LeaveCriticalSection(&m_csLock);
+    return stMessage;
+}
+
+CapturedMessage MessageCapture::Last() const
+{
+    EnterCriticalSection(&m_csLock);
+    int n = m_nCount;
+    LeaveCriticalSection(&m_csLock);
+    return At(n - 1);
+}
+
+void MessageCapture::Clear()
+{
+    EnterCriticalSection(&m_csLock);
+    m_nCount = 0;
+    m_nDropped = 0;
+    LeaveCriticalSection(&m_csLock);
+}
+
+bool MessageCapture::WaitFor(int nCount, DWORD dwTimeoutMs) const
+{
+    DWORD dwStart = GetTickCount();
+    while (Count() < nCount)
+    {
+        DWORD dwElapsed = GetTickCount() - dwStart;
+        if (dwElapsed >= dwTimeoutMs)
+            return false;
+        WaitForSingleObject(m_hSeen, dwTimeoutMs - dwElapsed);
+    }
+    return true;
+}

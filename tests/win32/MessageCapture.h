@@ -1,0 +1,45 @@
+// Captures the message boxes the code under test shows, instead of showing them. While one
+// MessageCapture lives, every fnMessageBoxGbk call (from any thread) is recorded with its
+// owner, caption, UTF-16 text and icon and answered at once with a chosen button.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct CapturedMessage
+{
+    HWND hOwner;
+    std::wstring wsCaption;
+    std::wstring wsText;
+    UINT uIcon;    // uType & MB_ICONMASK
+    UINT uButtons; // uType & MB_TYPEMASK
+};
+
+class MessageCapture
+{
+  public:
+    explicit MessageCapture(int nAnswer = IDOK);
+    ~MessageCapture();
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    int Count() const;
+    CapturedMessage At(int nIndex) const; // a copy; taken under the lock
+    CapturedMessage Last() const;
+    void Clear();
+    // Waits until at least nCount messages were seen; false after dwTimeoutMs.
+    bool WaitFor(int nCount, DWORD dwTimeoutMs) const;
+
+  private:
+    static int Hook(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType);
+    void Record(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType);
+
+    static const int MAX_MESSAGES = 64;
+    mutable CRITICAL_SECTION m_csLock;
+    HANDLE m_hSeen; // auto-reset, set after every recorded message
+    CapturedMessage m_astMessages[MAX_MESSAGES];
+    int m_nCount;
+    int m_nDropped;
+    int m_nAnswer;
+};
