@@ -1,0 +1,158 @@
+// Terminal frames: what goes on the wire for each protocol and flag, the CRC calculator and
+// the interval field. "$01M" sums to 0xD2; the CRC of 01 03 00 00 00 01 is 0x0A84 (low byte
+// 0x84 first on the wire), both from independent Python calculations.
+#include "terminal/TerminalCompose.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+using Bytes = std::vector<uint8_t>;
+
+Bytes fnText(const std::string& s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+TerminalSetting fnSetting(uint32_t dwIndex, uint32_t bChk, uint32_t bCr, uint32_t bCrc)
+{
+    TerminalSetting st;
+    st.m_dwProtocolIndex = dwIndex;
+    st.m_bAppendChk = bChk;
+    st.m_bAppendCr = bCr;
+    st.m_bAppendCrc = bCrc;
+    return st;
+}
+} // namespace
+
+TEST(TerminalCompose, FramesByProtocolAndFlags)
+{
+    const Bytes vRtu = {0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A};
+    struct Row
+    {
+        const char* pchName;
+        uint32_t dwIndex, bChk, bCr, bCrc;
+        std::string strText;
+        Bytes vFrame;
+    } astRows[] = {
+        {"ascii with CR", 0, 1, 1, 1, "$01M", fnText("$01M\r")},
+        {"ascii ignores CHK", 0, 1, 0, 1, "$01M", fnText("$01M")},
+        {"chk with both", 1, 1, 1, 1, "$01M", fnText("$01MD2\r")},
+        {"chk without CR", 1, 1, 0, 0, "$01M", fnText("$01MD2")},
+        {"chk without CHK", 1, 0, 1, 0, "$01M", fnText("$01M\r")},
+        {"ascii empty no CR", 0, 0, 0, 0, "", {}},
+        {"chk empty", 1, 1, 1, 0, "", fnText("00\r")},
+        {"ascii spaces kept", 0, 0, 1, 0, " $01 M ", fnText(" $01 M \r")},
+        {"ascii GBK bytes", 0, 0, 1, 0, "\xD6\xD0", {0xD6, 0xD0, 0x0D}},
+        {"rtu with CRC", 2, 1, 1, 1, "01 03 00 00 00 01", vRtu},
+        {"rtu no spaces", 2, 0, 0, 1, "010300000001", vRtu},
+        {"rtu spaces around", 2, 0, 0, 1, "  01 03 00 00 00 01  ", vRtu},
+        {"rtu without CRC ignores CR", 2, 1, 1, 0, "01 03", {0x01, 0x03}},
+        {"rtu lowercase", 2, 0, 0, 0, "ab Cd", {0xAB, 0xCD}},
+    };
+    for (const Row& r : astRows)
+    {
+        uint8_t abyFrame[TERMINAL_FRAME_MAX];
+        uint32_t dwLen = 0xDEAD;
+        ASSERT_EQ(1u, fnTerminalComposeFrame(fnSetting(r.dwIndex, r.bChk, r.bCr, r.bCrc),
+                                             r.strText.c_str(), abyFrame, &dwLen))
+            << r.pchName;
+        EXPECT_EQ(r.vFrame, Bytes(abyFrame, abyFrame + dwLen)) << r.pchName;
+    }
+}
+
+TEST(TerminalCompose, RefusedInputLeavesTheFrameAlone)
+{
+    struct Row
+    {
+        uint32_t dwIndex;
+        const char* pchText;
+    } astRows[] = {
+        {2, "1 03"}, {2, ""},       {2, "   "},  {2, "0G"},
+        {2, "01 0"}, {2, "01\r03"}, {3, "$01M"}, {0xFFFFFFFF, "x"},
+    };
+    for (const Row& r : astRows)
+    {
+        uint8_t abyFrame[TERMINAL_FRAME_MAX];
+        abyFrame[0] = 0x5A;
+        uint32_t dwLen = 77;
+        EXPECT_EQ(
+            0u, fnTerminalComposeFrame(fnSetting(r.dwIndex, 1, 1, 1), r.pchText, abyFrame, &dwLen))
+            << r.pchText;
+        EXPECT_EQ(77u, dwLen);
+        EXPECT_EQ(0x5A, abyFrame[0]) << r.pchText; // a pending write's buffer is not spoiled
+    }
+}
+
+TEST(TerminalCompose, LongestCommands)
+{
+    // 511 typed characters give the longest frame, 514 bytes; a longer text is cut to 511.
+    const std::string strLong(600, 'A');
+    uint8_t abyFrame[TERMINAL_FRAME_MAX];
+    uint32_t dwLen = 0;
+    ASSERT_EQ(1u, fnTerminalComposeFrame(fnSetting(1, 1, 1, 0), strLong.c_str(), abyFrame, &dwLen));
+    ASSERT_EQ(514u, dwLen);
+    EXPECT_EQ('\r', abyFrame[513]);
+    // 511 x 'A' = 0x41 x 511 = 0x81BF: the digits BF.
+    EXPECT_EQ('B', abyFrame[511]);
+    EXPECT_EQ('F', abyFrame[512]);
+
+    // 170 hex pairs with spaces (510 characters) convert; the CRC is appended.
+    std::string strHex;
+    for (int i = 0; i < 170; ++i)
+    {
+        strHex += "00 ";
+    }
+    strHex.pop_back();
+    ASSERT_EQ(1u, fnTerminalComposeFrame(fnSetting(2, 0, 0, 1), strHex.c_str(), abyFrame, &dwLen));
+    EXPECT_EQ(172u, dwLen);
+}
+
+TEST(TerminalCompose, CrcCalculatorShowsHighByteFirst)
+{
+    struct Row
+    {
+        const char* pchText;
+        uint32_t dwResult;
+        const char* pchShown;
+    } astRows[] = {
+        {"01 03 00 00 00 01", 1, "0A 84 "},
+        {"010300000001", 1, "0A 84 "},
+        {"01 46 04 02 00 00 00", 1, "1E F5 "}, // on the wire F5 1E
+        {"1 03", 0, ""},
+        {"", 0, ""},
+        {"zz", 0, ""},
+    };
+    for (const Row& r : astRows)
+    {
+        char achOut[TERMINAL_CRC_TEXT_MAX] = "junk";
+        EXPECT_EQ(r.dwResult, fnTerminalCrcText(r.pchText, achOut)) << r.pchText;
+        EXPECT_STREQ(r.pchShown, achOut) << r.pchText;
+    }
+}
+
+TEST(TerminalCompose, IntervalField)
+{
+    struct Row
+    {
+        const char* pchText;
+        uint32_t dwMs;
+    } astRows[] = {
+        {"1000", 1000},
+        {"0", 0},
+        {"", 0},
+        {"abc", 0},
+        {"250ms", 250},
+        {"  42", 42},
+        {"4294967295", 0xFFFFFFFFu},
+        {"4294967296", 0},
+        {"99999999999999999999", 0},
+    };
+    for (const Row& r : astRows)
+    {
+        EXPECT_EQ(r.dwMs, fnTerminalParseInterval(r.pchText)) << r.pchText;
+    }
+}
