@@ -20,6 +20,18 @@ endif()
 
 file(GLOB VQ_GUI_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
 if(VQ_GUI_DRIVER_SOURCES)
+    # The driver's menu probe: a hook module it loads into the program (tests/gui/MenuProbe.h).
+    add_library(vq_gui_hook SHARED tests/gui/hook/MenuProbeHook.cpp)
+    set_target_properties(vq_gui_hook PROPERTIES PREFIX "")
+    if(NOT MSVC)
+        target_link_options(vq_gui_hook PRIVATE -static -static-libgcc -static-libstdc++)
+    endif()
+    target_link_libraries(vq_gui_hook user32 kernel32)
     add_executable(vq_gui_tests ${VQ_GUI_DRIVER_SOURCES})
     target_link_libraries(vq_gui_tests gtest user32 kernel32)
+    add_dependencies(vq_gui_tests vq_gui_hook)
 endif()
+
+# The search benchmark (bench/run scan): a console program against the simulated bus.
+add_executable(scan_bench bench/scan_bench.cpp)
+target_link_libraries(scan_bench vqwin)

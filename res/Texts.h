@@ -91,3 +91,4 @@ extern const char TXT_INFO_4637[];
 extern const char TXT_INFO_4618[];
 extern const char TXT_INFO_4652[];
 extern const char TXT_STATUS_OPEN_FMT[];
+extern const char TXT_COMM_PAIR_BUSY[];

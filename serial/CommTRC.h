@@ -1,7 +1,8 @@
 // The transaction record of one feature, shared by its transmit thread, its receive thread and
 // the main thread (the feature's dialog). Threading contract, field by field:
 //  - m_hThread, m_dwThreadId: written by the feature's command handler on the main thread.
-//  - m_bRun: set to 1 by its own thread at start; any thread may set it to 0 (atomic).
+//  - m_bRun: raised to 1 by fnCommPairStart before the thread is created, so a stop that comes
+//    before the thread's first instruction is not lost; any thread may set it to 0 (atomic).
 //  - m_stOL, m_dwWaitResult, m_dwTxWritten, m_dwRxRead: used by their own thread only.
 //  - m_bPending: written by its own thread; atomic so the dialog may look at it.
 //  - request and interval events: created and closed by the transmit thread; any other thread
@@ -53,7 +54,7 @@ struct CommRx
 
 class CommTRC
 {
-public:
+  public:
     CommTRC();
     CommTRC(const CommTRC&) = delete;
     CommTRC& operator=(const CommTRC&) = delete;
@@ -76,3 +77,12 @@ public:
     // Clears both run flags, then sets the request event so a waiting transmit thread wakes.
     void fnStop();
 };
+
+// One record per feature, living for the whole run.
+extern CommTRC gstCommTRCModuleSearch;
+extern CommTRC gstCommTRCModuleSet;
+extern CommTRC gstCommTRCTerminal;
+extern CommTRC gstCommTRCIO_4652;
+extern CommTRC gstCommTRCIO_4618;
+extern CommTRC gstCommTRCIO_4624;
+extern CommTRC gstCommTRCIO_4637;

@@ -1,0 +1,77 @@
+// The search-list file commands: load a saved module list from an "sli" file and save the list
+// to one, through the common open and save dialogs and synchronous file I/O on the main thread.
+// The file image itself is the portable SearchListImage; this object adds the dialogs and the
+// file handle. Nothing here is touched by a worker thread.
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <cstdint>
+
+#include "search/SearchListImage.h"
+
+const uint32_t SLI_PATH_MAX = 1024;       // the shared path buffer
+const uint32_t SLI_DIALOG_NAME_MAX = 260; // what a dialog may write into it
+const uint32_t SLI_FILTER_MAX = 16;
+
+// Result of fnFileOpen.
+enum SliOpenResult : uint32_t
+{
+    SliOpenOk = 0,
+    SliOpenCancelled = 1,
+    SliOpenNotOpened = 2,
+    SliOpenNotRead = 3,
+    SliOpenInvalid = 4,
+};
+
+// Result of fnFileSaveAs.
+enum SliSaveResult : uint32_t
+{
+    SliSaveOk = 0,
+    SliSaveCancelled = 1,
+    SliSaveNotCreated = 2,
+    SliSaveNotWritten = 3,
+};
+
+class SearchListFile
+{
+  public:
+    SearchListFile();
+
+    char m_achPath[SLI_PATH_MAX]; // shared by both dialogs: each opens with the last name
+    HANDLE m_hFile;               // left open by the last load until the next file operation
+    char m_achOpenFilter[SLI_FILTER_MAX];
+    OPENFILENAMEA m_stOpen;
+    char m_achSaveFilter[SLI_FILTER_MAX];
+    OPENFILENAMEA m_stSave;
+    SearchListImage m_stImage; // image, cursor, version, count and records read
+
+    HWND m_hOwner;   // owner of both dialogs and of the save messages (the main window)
+    HWND m_hListBox; // the module listbox a load refills (control 1008 of the list panel)
+    DWORD m_dwRead;  // bytes the last load read
+
+    void fnFileInit(HWND hOwner);
+    uint32_t fnFileOpen();   // an SliOpenResult
+    uint32_t fnFileSaveAs(); // an SliSaveResult; shows its own messages
+    void fnCloseFile();
+    void fnFillListBox() const;
+
+  private:
+    void fnInitDialog(OPENFILENAMEA& stDialog, char* pchFilter, const char* pchTitle,
+                      const char* pchDefExt);
+    uint32_t fnReadImage();
+};
+
+extern SearchListFile gstSearchListFile;
+
+// Load command: 0 when a list was loaded, 1 otherwise (cancelled or after its message).
+uint32_t Idm_SearchListLoad(HWND hOwner);
+// Save command: 0 when the file was written, 1 otherwise.
+uint32_t Idm_SearchListSave(HWND hOwner);
+
+// Tests answer the file dialogs instead of the user: the hook gets the prepared dialog record
+// (open or save), may write a name into its lpstrFile and returns what the dialog would.
+typedef BOOL (*FileDialogHook)(OPENFILENAMEA* pstDialog);
+void fnSetFileDialogHook(FileDialogHook pfnHook);

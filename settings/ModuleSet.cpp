@@ -1,0 +1,229 @@
+// The module settings transaction on gstCommTRCModuleSet. The transmit thread sleeps on the
+// request event; each request is one exchange (two frames for Modbus RTU) whose frames, reply
+// classification and report come from the portable ModuleSetPlan. The receive thread only
+// feeds the accumulator, which the transmit thread takes whole after the reply window.
+//
+// Stop: the dialog clears both run flags and sets the request. A step under way (write pending
+// or reply window) finishes its wait and classification; then the thread ends without showing
+// the report and without sending another frame. The report is dropped on purpose: its owner
+// dialog no longer exists, a box owned by the main window would pop up over whatever the user
+// does next (perhaps another feature's dialog), and it would hold this thread, and with it the
+// next opening of the dialog, until someone closed it.
+#include "settings/ModuleSet.h"
+
+#include "res/GbkText.h"
+#include "search/ModuleList.h"
+#include "serial/CommIo.h"
+#include "serial/CommTRC.h"
+#include "settings/ModuleSetDlg.h"
+
+ModuleSet gstModuleSet;
+
+ModuleSet::ModuleSet() : m_dwProtocol(0), m_chAddress(0), m_dwReports(0)
+{
+}
+
+namespace
+{
+const char CAPTION[] = "VQ4600Utility";
+
+HWND fnDialogOwner()
+{
+    return gstModuleSetDlg.m_hDlg.load();
+}
+
+const CommTxTexts TX_TEXTS = {
+    "INF:CommThread_ModuleSet_Tx()_01 gstCommTRCModuleSet.m_stTx.m_stOL.hEvent==NULL",
+    "INF:CommThread_ModuleSet_Tx()_03 COM Tx Data Error! the GetLastError return %d",
+    "INF:CommThread_ModuleSet_Tx()_04 COM Tx Data-The WaitForMultipleObjects() Return Unknown!",
+    fnDialogOwner,
+};
+
+const char TX_REQUEST_NULL[] =
+    "INF:CommThread_ModuleSet_Tx()_02 gstCommTRCModuleSet.m_stTx.m_hIsTransmitData==NULL";
+
+const CommRxTexts RX_TEXTS = {
+    "INF:CommThread_ModuleSet_Rx()_01 gstCommTRCModuleSet.m_stRx.m_stOL.hEvent==NULL",
+    "INF:CommThread_ModuleSet_Rx()_02 COM Read Error! the GetLastError() return %d",
+    "INF:CommThread_ModuleSet_Rx()_03 COM Rx - The WaitForMultipleObjects() Return Unknown!",
+    fnDialogOwner,
+    fnDialogOwner,
+};
+
+const CommPairDesc PAIR = {
+    CommThread_ModuleSet_Tx,
+    CommThread_ModuleSet_Rx,
+    false,
+    "INF:Idm_ModuleSet()_01 Thread CommThread_ModuleSet_Tx() Create Fail!",
+    "INF:Idm_ModuleSet()_02 Thread CommThread_ModuleSet_Rx() Create Fail!",
+};
+
+// Where the pass's frames go and what they carry, fixed for one exchange.
+struct Exchange
+{
+    uint32_t m_dwProtocol;
+    uint8_t m_chAddress;
+    ModuleSetting m_stSetting;
+};
+
+Exchange fnTakeExchange()
+{
+    Exchange stEx;
+    stEx.m_dwProtocol = gstModuleSet.m_dwProtocol.load();
+    stEx.m_chAddress = static_cast<uint8_t>(gstModuleSet.m_chAddress.load());
+    stEx.m_stSetting = gstModuleSetDlg.m_stSetting;
+    return stEx;
+}
+
+// Builds this pass's frame; false when none is due (a protocol without settings frames).
+bool fnBuildFrame(CommTx& stTx, const Exchange& stEx)
+{
+    stTx.m_dwTxLen = gstModuleSet.m_stPlan.fnBuildFrame(stEx.m_dwProtocol, stEx.m_chAddress,
+                                                        stEx.m_stSetting, stTx.m_achTxBuf);
+    return stTx.m_dwTxLen != 0;
+}
+
+void fnEnableWrite()
+{
+    // The handle is cleared before the dialog ends; a dead handle makes this a no-op.
+    HWND hWrite = gstModuleSetDlg.m_hWrite.load();
+    if (hWrite != NULL)
+        EnableWindow(hWrite, TRUE);
+}
+
+// The report box, then the exchange is over: step done, accumulator empty, request clear,
+// button enabled. The request is cleared before the run flag is looked at again, so a stop
+// that comes while the box is up is still seen at the top of the loop.
+void fnReport(CommTRC& stTRC, const Exchange& stEx)
+{
+    fnMessageBoxGbk(fnDialogOwner(), gstModuleSet.m_stPlan.m_achResultText, CAPTION,
+                    MB_OK | MB_ICONINFORMATION);
+    gstModuleSet.m_dwReports.fetch_add(1);
+    gstModuleSet.m_stPlan.fnReportShown(stEx.m_dwProtocol);
+    stTRC.fnRxDataClear();
+    stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData);
+    fnEnableWrite();
+}
+
+// After a completed write: the reply window, the classification, and the report when due.
+void fnAfterWrite(CommTRC& stTRC, const Exchange& stEx)
+{
+    Sleep(SET_REPLY_WINDOW_MS);
+    uint8_t abyReply[RX_BUF_SIZE];
+    uint32_t dwLen = stTRC.fnRxDataTake(abyReply);
+    uint32_t dwOutcome =
+        gstModuleSet.m_stPlan.fnClassify(stEx.m_dwProtocol, stEx.m_stSetting, abyReply, dwLen);
+    if (!fnCommRunning(stTRC.m_stTx.m_bRun))
+        return; // stopped during the step: no report, and the loop ends
+    if (dwOutcome == ModuleSetReport)
+        fnReport(stTRC, stEx);
+    else if (dwOutcome == ModuleSetIdle)
+        stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData);
+}
+
+bool fnTxBegin(CommTRC& stTRC)
+{
+    stTRC.fnRxDataClear();
+    if (!fnCommTxBegin(stTRC.m_stTx, TX_TEXTS))
+        return false;
+    if (stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIsTransmitData))
+        return true;
+    fnCommShowError(fnDialogOwner, TX_REQUEST_NULL);
+    fnCommTxEnd(stTRC.m_stTx);
+    return false;
+}
+
+// Waits for the request without a time limit; true when the thread is still to run.
+bool fnWaitRequest(CommTRC& stTRC)
+{
+    HANDLE hRequest = stTRC.m_stTx.m_hIsTransmitData; // this thread created it and closes it
+    WaitForSingleObject(hRequest, INFINITE);
+    return fnCommRunning(stTRC.m_stTx.m_bRun);
+}
+
+// One pass with the request set. False when the thread must end (write error).
+bool fnPass(CommTRC& stTRC, Exchange& stEx)
+{
+    CommTx& stTx = stTRC.m_stTx;
+    if (stTx.m_bPending.load() == 0)
+    {
+        stEx = fnTakeExchange();
+        if (!fnBuildFrame(stTx, stEx))
+        {
+            // Nothing to send for this module: the request is dropped and the button stays
+            // disabled until the dialog closes.
+            stTRC.fnUnsignal(&stTx.m_hIsTransmitData);
+            return true;
+        }
+        uint32_t dwResult = fnCommWrite(stTx, TX_TEXTS);
+        if (dwResult == CommIoError)
+            return false;
+        if (dwResult == CommIoDone)
+        {
+            fnAfterWrite(stTRC, stEx);
+            fnCommTxEndPass(stTx);
+            return true;
+        }
+    }
+    DWORD dwError = 0;
+    uint32_t dwResult = fnCommWriteWait(stTx, SET_WRITE_SLICE_MS, TX_TEXTS, &dwError);
+    if (dwResult == CommIoPending)
+        return true; // the next slice, after the stop check at the top of the loop
+    if (dwResult == CommIoDone)
+        fnAfterWrite(stTRC, stEx);
+    // Done, or a failed result: the step has not moved, so a failure sends the same frame.
+    fnCommTxEndPass(stTx);
+    return true;
+}
+} // namespace
+
+int Idm_ModuleSet(HWND hOwner)
+{
+    CommTRC& stTRC = gstCommTRCModuleSet;
+    // An earlier pair (a cancelled step still finishing) ends before anything here changes.
+    if (!fnCommPairReady(stTRC, hOwner))
+        return 1;
+    const ModuleRecord* pstRecord = gstModuleList.fnSelected();
+    gstModuleSet.m_dwProtocol = pstRecord != nullptr ? pstRecord->m_dwProtocol : 0;
+    gstModuleSet.m_chAddress = pstRecord != nullptr ? pstRecord->m_chAddress : 0;
+    gstModuleSet.m_stPlan.fnArm();
+    stTRC.fnRxDataClear();
+    return fnCommPairStart(stTRC, hOwner, PAIR);
+}
+
+void fnModuleSetArm()
+{
+    gstModuleSet.m_stPlan.fnArm();
+    gstCommTRCModuleSet.fnSignal(&gstCommTRCModuleSet.m_stTx.m_hIsTransmitData);
+}
+
+void fnModuleSetStop()
+{
+    CommTRC& stTRC = gstCommTRCModuleSet;
+    stTRC.m_stTx.m_dwTxLen = 0;
+    stTRC.fnStop(); // both run flags, then the request
+}
+
+DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
+{
+    CommTRC& stTRC = gstCommTRCModuleSet;
+    if (!fnTxBegin(stTRC))
+        return 1;
+    Exchange stEx = fnTakeExchange();
+    while (fnCommRunning(stTRC.m_stTx.m_bRun))
+    {
+        if (!fnWaitRequest(stTRC))
+            break;
+        if (!fnPass(stTRC, stEx))
+            break;
+    }
+    fnCommTxEnd(stTRC.m_stTx);
+    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIsTransmitData);
+    return 1;
+}
+
+DWORD WINAPI CommThread_ModuleSet_Rx(LPVOID)
+{
+    gstCommTRCModuleSet.fnRxDataClear();
+    return fnCommRxRun(gstCommTRCModuleSet, RX_TEXTS, [](CommTRC& stTRC) { stTRC.fnRxDataAppend(); });
+}

@@ -1,0 +1,34 @@
+// Fixture and shared checks of the GUI cases.
+#include "tests/gui/GuiFixture.h"
+
+void GuiTest::SetUp()
+{
+    ASSERT_TRUE(app.Start(gui::fnAppExe())) << U8(app.LastError());
+}
+
+void GuiTest::TearDown()
+{
+    app.Kill();
+    if (m_bBusChanged)
+    {
+        EXPECT_TRUE(sim.ResetDefaultBus()) << "the simulator did not take back its default bus";
+    }
+}
+
+std::vector<MenuEntry> GuiTest::Menu()
+{
+    std::vector<MenuEntry> items;
+    std::wstring why;
+    EXPECT_TRUE(MenuProbe::Read(app.MainWindow(), items, why)) << U8(why);
+    return items;
+}
+
+void GuiTest::OpenSimPort()
+{
+    int com = gui::fnTestCom();
+    if (com <= 0)
+    {
+        GTEST_SKIP() << "VQ_TEST_COM is not set: no simulated bus";
+    }
+    GUI_ASSERT(gui::fnOpenPort(app, com, 3, error));
+}

@@ -1,0 +1,148 @@
+// Support of the worker-pair and search tests; see SearchTestSupport.h.
+#include "tests/win32/SearchTestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "serial/CommIo.h"
+#include "serial/CommPort.h"
+#include "serial/CommSettings.h"
+#include "tests/win32/MessageCapture.h"
+
+SimPort::SimPort(uint32_t dwBaudIndex) : m_bOpen(false)
+{
+    SimBus stBus;
+    if (stBus.ComNumber() <= 0)
+        return;
+    gstCommSettings.m_dwPortIndex = static_cast<uint32_t>(stBus.ComNumber() - 1);
+    gstCommSettings.m_dwBaudIndex = dwBaudIndex;
+    MessageCapture stCapture;
+    m_bOpen = Idm_CommOpen(NULL) == 0;
+}
+
+SimPort::~SimPort()
+{
+    if (m_bOpen && gstCommPort.m_bOpen.load() == 1)
+    {
+        MessageCapture stCapture;
+        Idm_CommClose(NULL);
+    }
+    gstCommPort.m_bOpen = 0;
+    gstCommSettings.SetDefaults();
+}
+
+TestListBox::TestListBox()
+{
+    m_hList = CreateWindowExA(0, "LISTBOX", "", WS_POPUP | LBS_HASSTRINGS, 0, 0, 200, 200, NULL,
+                              NULL, GetModuleHandleA(NULL), NULL);
+}
+
+TestListBox::~TestListBox()
+{
+    DestroyWindow(m_hList);
+}
+
+std::vector<std::string> TestListBox::Lines() const
+{
+    std::vector<std::string> asLines;
+    LRESULT nCount = SendMessageA(m_hList, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < nCount; ++i)
+    {
+        char achLine[256] = {};
+        SendMessageA(m_hList, LB_GETTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(achLine));
+        asLines.push_back(achLine);
+    }
+    return asLines;
+}
+
+void TestListBox::Clear()
+{
+    SendMessageA(m_hList, LB_RESETCONTENT, 0, 0);
+}
+
+namespace
+{
+UINT_PTR g_uTimer = 0;
+LoopTimer::Action g_pfnAction = nullptr;
+
+void CALLBACK fnTimerProc(HWND, UINT, UINT_PTR, DWORD)
+{
+    LoopTimer::Action pfnAction = g_pfnAction;
+    LoopTimer::Cancel();
+    if (pfnAction != nullptr)
+        pfnAction();
+}
+} // namespace
+
+void LoopTimer::Start(DWORD dwDelayMs, Action pfnAction)
+{
+    Cancel();
+    g_pfnAction = pfnAction;
+    g_uTimer = SetTimer(NULL, 0, dwDelayMs, fnTimerProc);
+}
+
+void LoopTimer::Cancel()
+{
+    if (g_uTimer != 0)
+        KillTimer(NULL, g_uTimer);
+    g_uTimer = 0;
+    g_pfnAction = nullptr;
+}
+
+namespace
+{
+std::string fnSimLogPath()
+{
+    const char* pchLog = getenv("VQ_SIM_LOG");
+    return pchLog != nullptr ? fnUnixToWinePath(pchLog) : std::string();
+}
+
+std::string fnReadAll(const std::string& sPath)
+{
+    std::string sData;
+    FILE* pFile = fopen(sPath.c_str(), "rb");
+    if (pFile == nullptr)
+        return sData;
+    char achBuf[4096];
+    size_t n;
+    while ((n = fread(achBuf, 1, sizeof(achBuf), pFile)) > 0)
+        sData.append(achBuf, n);
+    fclose(pFile);
+    return sData;
+}
+} // namespace
+
+size_t fnSimLogSize()
+{
+    return fnReadAll(fnSimLogPath()).size();
+}
+
+std::vector<std::string> fnSimLogFramesSince(size_t nOffset)
+{
+    std::string sData = fnReadAll(fnSimLogPath());
+    std::vector<std::string> asFrames;
+    if (nOffset > sData.size())
+        return asFrames;
+    size_t nPos = nOffset;
+    while (nPos < sData.size())
+    {
+        size_t nEnd = sData.find('\n', nPos);
+        if (nEnd == std::string::npos)
+            nEnd = sData.size();
+        std::string sLine = sData.substr(nPos, nEnd - nPos);
+        if (!sLine.empty() && sLine.back() == '\r')
+            sLine.pop_back();
+        size_t nMark = sLine.find("pc>bus ");
+        if (nMark != std::string::npos)
+            asFrames.push_back(sLine.substr(nMark + 7));
+        nPos = nEnd + 1;
+    }
+    return asFrames;
+}
+
+bool fnWaitSearchPairEnded(DWORD dwTimeoutMs)
+{
+    return fnCommPairWait(gstCommTRCModuleSearch, dwTimeoutMs);
+}

@@ -1,0 +1,57 @@
+// Shared pieces of the worker-pair and search tests: the simulator's port opened the way the
+// program opens it, a hidden listbox in place of the list panel's, a modal-loop timer that
+// drives a dialog, and the frames the PC wrote as the simulator logged them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/win32/SimBus.h"
+
+// Opens COM$VQ_TEST_COM through Idm_CommOpen at the given BaudIndex; closes it at the end.
+class SimPort
+{
+  public:
+    explicit SimPort(uint32_t dwBaudIndex);
+    ~SimPort();
+    SimPort(const SimPort&) = delete;
+    SimPort& operator=(const SimPort&) = delete;
+    bool IsOpen() const { return m_bOpen; }
+
+  private:
+    bool m_bOpen;
+};
+
+// A hidden top-level listbox that keeps lines in the order they were added.
+class TestListBox
+{
+  public:
+    TestListBox();
+    ~TestListBox();
+    HWND Handle() const { return m_hList; }
+    std::vector<std::string> Lines() const;
+    void Clear();
+
+  private:
+    HWND m_hList;
+};
+
+// Calls pfnAction once, dwDelayMs after Start, from the test thread's message loop (a modal
+// dialog's loop runs it). Only one at a time.
+class LoopTimer
+{
+  public:
+    typedef void (*Action)();
+    static void Start(DWORD dwDelayMs, Action pfnAction);
+    static void Cancel();
+};
+
+// The frames the simulator log shows as written by the PC ("pc>bus" lines) after offset, as
+// their hex text ("24 30 31 4D 0D").
+size_t fnSimLogSize();
+std::vector<std::string> fnSimLogFramesSince(size_t nOffset);
+
+// Waits, handling sent messages, until no thread of the search pair runs; false on timeout.
+bool fnWaitSearchPairEnded(DWORD dwTimeoutMs);

@@ -1,0 +1,440 @@
+// The transaction record and the worker skeleton under real threads and the simulator's port:
+// the accumulator hand-over under contention, how fast a pair stops, that a receive thread's
+// outstanding read dies with it, and what a new command does while an old pair still runs.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "serial/CommIo.h"
+#include "serial/CommPort.h"
+#include "tests/win32/MessageCapture.h"
+#include "tests/win32/SearchTestSupport.h"
+#include "tests/win32/SimBus.h"
+
+namespace
+{
+CommTRC g_stTRC; // the record of the test pairs below
+
+const CommTxTexts TX_TEXTS = {"TX_EVENT", "TX_WRITE %d", "TX_WAIT", nullptr};
+const CommRxTexts RX_TEXTS = {"RX_EVENT", "RX_READ %d", "RX_WAIT", nullptr, nullptr};
+
+void fnAppendDelivery(CommTRC& stTRC)
+{
+    stTRC.fnRxDataAppend();
+}
+
+// A transmit thread of the request-driven kind: it sleeps on its request event.
+DWORD WINAPI fnRequestTx(LPVOID)
+{
+    CommTx& stTx = g_stTRC.m_stTx;
+    if (!g_stTRC.fnCreateEvent(&stTx.m_hIsTransmitData))
+        return 1;
+    while (fnCommRunning(stTx.m_bRun))
+        WaitForSingleObject(stTx.m_hIsTransmitData, INFINITE);
+    g_stTRC.fnCloseEvent(&stTx.m_hIsTransmitData);
+    return 1;
+}
+
+DWORD WINAPI fnCollectRx(LPVOID)
+{
+    return fnCommRxRun(g_stTRC, RX_TEXTS, fnAppendDelivery);
+}
+
+// A transmit thread that ignores the stop until g_hRelease is set; before it ends it sends a
+// message to a window of the test thread, as the search does with its dialog.
+HANDLE g_hRelease = NULL;
+HWND g_hPeer = NULL;
+std::atomic<int> g_nPeerMessages{0};
+
+DWORD WINAPI fnStubbornTx(LPVOID)
+{
+    WaitForSingleObject(g_hRelease, INFINITE);
+    if (g_hPeer != NULL)
+        SendMessageA(g_hPeer, WM_USER, 0, 0);
+    return 1;
+}
+
+DWORD WINAPI fnIdleRx(LPVOID)
+{
+    while (g_stTRC.m_stRx.m_bRun.load() == 1)
+        Sleep(5);
+    return 1;
+}
+
+LRESULT CALLBACK fnPeerProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_USER)
+        ++g_nPeerMessages;
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+
+// Writes a frame on the open port from the test thread and waits for the write.
+bool fnWritePort(const char* pchFrame)
+{
+    OVERLAPPED stOL = {};
+    stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+    DWORD dwDone = 0;
+    DWORD dwLen = static_cast<DWORD>(strlen(pchFrame));
+    BOOL bOk = WriteFile(gstCommPort.m_hComm, pchFrame, dwLen, &dwDone, &stOL);
+    if (!bOk && GetLastError() == ERROR_IO_PENDING)
+        bOk = GetOverlappedResult(gstCommPort.m_hComm, &stOL, &dwDone, TRUE);
+    CloseHandle(stOL.hEvent);
+    return bOk && dwDone == dwLen;
+}
+
+// Reads from the port from the test thread until dwLen bytes came or the time is up.
+std::string fnReadPort(DWORD dwLen, DWORD dwTimeoutMs)
+{
+    std::string sData;
+    OVERLAPPED stOL = {};
+    stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+    DWORD dwStart = GetTickCount();
+    while (sData.size() < dwLen && GetTickCount() - dwStart < dwTimeoutMs)
+    {
+        char achBuf[128];
+        DWORD dwRead = 0;
+        ResetEvent(stOL.hEvent);
+        if (!ReadFile(gstCommPort.m_hComm, achBuf, sizeof(achBuf), &dwRead, &stOL))
+        {
+            if (GetLastError() != ERROR_IO_PENDING)
+                break;
+            if (WaitForSingleObject(stOL.hEvent, 200) != WAIT_OBJECT_0)
+                CancelIo(gstCommPort.m_hComm);
+            GetOverlappedResult(gstCommPort.m_hComm, &stOL, &dwRead, TRUE);
+        }
+        sData.append(achBuf, dwRead);
+    }
+    CloseHandle(stOL.hEvent);
+    return sData;
+}
+
+std::string fnAccumulator(CommTRC& stTRC)
+{
+    return std::string(reinterpret_cast<const char*>(stTRC.m_stRx.m_achRxData),
+                       stTRC.m_stRx.m_dwRxDataLen.load());
+}
+
+bool fnWaitAccumulator(CommTRC& stTRC, uint32_t dwLen, DWORD dwTimeoutMs)
+{
+    DWORD dwStart = GetTickCount();
+    while (stTRC.m_stRx.m_dwRxDataLen.load() < dwLen)
+    {
+        if (GetTickCount() - dwStart > dwTimeoutMs)
+            return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+class CommTRCTest : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        fnCommSetCreateThreadHook(nullptr);
+        g_stTRC.fnRxDataClear();
+    }
+    void TearDown() override
+    {
+        fnCommSetCreateThreadHook(nullptr);
+        if (g_hRelease != NULL)
+            SetEvent(g_hRelease);
+        EXPECT_TRUE(fnCommPairWait(g_stTRC, 3000)) << "a test pair did not end";
+        if (g_hRelease != NULL)
+            CloseHandle(g_hRelease);
+        g_hRelease = NULL;
+        g_hPeer = NULL;
+    }
+
+    bool NeedSim()
+    {
+        if (!m_stBus.Available())
+            return false;
+        return m_stBus.Reset("01,4652,ascii,9600");
+    }
+
+    SimBus m_stBus;
+};
+
+#define REQUIRE_SIM()                                                                              \
+    do                                                                                             \
+    {                                                                                              \
+        if (!NeedSim())                                                                            \
+            GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";                          \
+    } while (0)
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The accumulator.
+
+TEST_F(CommTRCTest, AccumulatorLosesAndDuplicatesNothingUnderContention)
+{
+    static const uint32_t TOTAL = 300000;
+    struct Appender
+    {
+        static DWORD WINAPI Run(LPVOID)
+        {
+            uint32_t dwNext = 0;
+            for (uint32_t dwChunk = 1; dwNext < TOTAL; dwChunk = dwChunk % 37 + 1)
+            {
+                // Never overfill: a drop would be correct behaviour, not the fault looked for.
+                while (g_stTRC.m_stRx.m_dwRxDataLen.load() > RX_BUF_SIZE - 64)
+                    SwitchToThread();
+                DWORD dwCount = 0;
+                for (; dwCount < dwChunk && dwNext < TOTAL; ++dwCount, ++dwNext)
+                    g_stTRC.m_stRx.m_achRxBuf[dwCount] =
+                        static_cast<uint8_t>(dwNext * 7 + dwNext / 251);
+                g_stTRC.m_stRx.m_dwRxRead = dwCount;
+                g_stTRC.fnRxDataAppend();
+            }
+            return 0;
+        }
+    };
+    HANDLE hThread = CreateThread(NULL, 0, Appender::Run, NULL, 0, NULL);
+    ASSERT_NE(hThread, (HANDLE)NULL);
+    std::vector<uint8_t> abyTaken;
+    abyTaken.reserve(TOTAL);
+    uint8_t abyChunk[RX_BUF_SIZE];
+    DWORD dwStart = GetTickCount();
+    while (abyTaken.size() < TOTAL && GetTickCount() - dwStart < 20000)
+    {
+        uint32_t dwLen = g_stTRC.fnRxDataTake(abyChunk);
+        abyTaken.insert(abyTaken.end(), abyChunk, abyChunk + dwLen);
+    }
+    WaitForSingleObject(hThread, 5000);
+    CloseHandle(hThread);
+    abyTaken.insert(abyTaken.end(), abyChunk, abyChunk + g_stTRC.fnRxDataTake(abyChunk));
+    ASSERT_EQ(TOTAL, abyTaken.size());
+    for (uint32_t i = 0; i < TOTAL; ++i)
+        ASSERT_EQ(static_cast<uint8_t>(i * 7 + i / 251), abyTaken[i]) << "at byte " << i;
+}
+
+TEST_F(CommTRCTest, AccumulatorKeepsTheFirst4096BytesAndDropsTheRest)
+{
+    struct Row
+    {
+        uint32_t dwChunk;
+        uint32_t dwChunks;
+    };
+    const Row astRows[] = {{128, 40}, {1, 4100}, {4096, 2}, {100, 41}};
+    for (const Row& stRow : astRows)
+    {
+        SCOPED_TRACE(stRow.dwChunk);
+        g_stTRC.fnRxDataClear();
+        uint32_t dwSent = 0;
+        for (uint32_t c = 0; c < stRow.dwChunks; ++c)
+        {
+            for (uint32_t i = 0; i < stRow.dwChunk; ++i, ++dwSent)
+                g_stTRC.m_stRx.m_achRxBuf[i] = static_cast<uint8_t>(dwSent % 253);
+            g_stTRC.m_stRx.m_dwRxRead = stRow.dwChunk;
+            g_stTRC.fnRxDataAppend();
+        }
+        ASSERT_EQ(RX_BUF_SIZE, g_stTRC.m_stRx.m_dwRxDataLen.load());
+        uint8_t abyOut[RX_BUF_SIZE];
+        ASSERT_EQ(RX_BUF_SIZE, g_stTRC.fnRxDataTake(abyOut));
+        for (uint32_t i = 0; i < RX_BUF_SIZE; ++i)
+            ASSERT_EQ(i % 253, abyOut[i]) << "at byte " << i;
+        EXPECT_EQ(0u, g_stTRC.m_stRx.m_dwRxDataLen.load());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// A running pair on the simulator's port.
+
+TEST_F(CommTRCTest, ReceiveThreadCollectsAWholeReplyAndAPairWaitingOnItsRequestStopsAtOnce)
+{
+    REQUIRE_SIM();
+    SimPort stPort(3);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+    const CommPairDesc stDesc = {fnRequestTx, fnCollectRx, false, "TX_CREATE", "RX_CREATE"};
+    ASSERT_EQ(0, fnCommPairStart(g_stTRC, NULL, stDesc));
+    Sleep(100);
+    ASSERT_TRUE(fnWritePort("$01M\r"));
+    ASSERT_TRUE(fnWaitAccumulator(g_stTRC, 8, 2000)) << fnAccumulator(g_stTRC);
+    Sleep(50);
+    EXPECT_EQ(std::string("!014652\r"), fnAccumulator(g_stTRC));
+
+    Sleep(200); // both asleep now: one on its request event, one on a pending read
+    DWORD dwStop = GetTickCount();
+    g_stTRC.fnStop();
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_stTRC.m_stTx.m_hThread, 2000));
+    DWORD dwTx = GetTickCount() - dwStop;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_stTRC.m_stRx.m_hThread, 2000));
+    DWORD dwRx = GetTickCount() - dwStop;
+    EXPECT_LE(dwTx, 100u) << "the request event was not set by the stop";
+    EXPECT_LE(dwRx, COMM_WAIT_MS + 200) << "the receive thread outlived one wait";
+    EXPECT_EQ(0, stCapture.Count());
+    DWORD dwCode = 0;
+    GetExitCodeThread(g_stTRC.m_stRx.m_hThread, &dwCode);
+    EXPECT_EQ(1u, dwCode);
+}
+
+TEST_F(CommTRCTest, AReadOutstandingWhenTheReceiveThreadEndsNeverLandsInTheRecord)
+{
+    REQUIRE_SIM();
+    SimPort stPort(3);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+    const CommPairDesc stDesc = {fnRequestTx, fnCollectRx, false, "TX_CREATE", "RX_CREATE"};
+    ASSERT_EQ(0, fnCommPairStart(g_stTRC, NULL, stDesc));
+    Sleep(150);
+    ASSERT_EQ(1u, g_stTRC.m_stRx.m_bPending.load()) << "the receive thread should be reading";
+    ASSERT_TRUE(fnCommPairWait(g_stTRC, 2000));
+    EXPECT_EQ(0u, g_stTRC.m_stRx.m_bPending.load());
+
+    memset(g_stTRC.m_stRx.m_achRxBuf, 0xEE, 16);
+    g_stTRC.m_stRx.m_dwRxRead = 0xDEAD;
+    ASSERT_TRUE(fnWritePort("$01M\r"));
+    // The reply must wait in the driver for the next reader, not complete the dead read.
+    EXPECT_EQ(std::string("!014652\r"), fnReadPort(8, 2000));
+    for (int i = 0; i < 16; ++i)
+        ASSERT_EQ(0xEE, g_stTRC.m_stRx.m_achRxBuf[i]) << "byte " << i;
+    EXPECT_EQ(0xDEADu, g_stTRC.m_stRx.m_dwRxRead);
+    EXPECT_EQ(0, stCapture.Count());
+}
+
+TEST_F(CommTRCTest, ClosingThePortEndsAReadingThreadWithoutAMessage)
+{
+    REQUIRE_SIM();
+    SimPort stPort(3);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+    const CommPairDesc stDesc = {fnRequestTx, fnCollectRx, false, "TX_CREATE", "RX_CREATE"};
+    ASSERT_EQ(0, fnCommPairStart(g_stTRC, NULL, stDesc));
+    Sleep(150);
+    DWORD dwClose = GetTickCount();
+    ASSERT_EQ(0, Idm_CommClose(NULL));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_stTRC.m_stRx.m_hThread, 3000));
+    EXPECT_LE(GetTickCount() - dwClose, COMM_WAIT_MS + 300);
+    g_stTRC.fnStop(); // the transmit thread sleeps on its request until told
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_stTRC.m_stTx.m_hThread, 1000));
+    EXPECT_EQ(0, stCapture.Count()) << "a closed port is no error to report";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Starting a pair on a record whose last pair still runs, and failing to start one.
+
+TEST_F(CommTRCTest, ANewPairWaitsForTheOldOneWhileServingItsSentMessages)
+{
+    WNDCLASSA stClass = {};
+    stClass.lpfnWndProc = fnPeerProc;
+    stClass.hInstance = GetModuleHandleA(NULL);
+    stClass.lpszClassName = "VqPairPeer";
+    RegisterClassA(&stClass);
+    g_hPeer = CreateWindowExA(0, "VqPairPeer", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL,
+                              stClass.hInstance, NULL);
+    ASSERT_NE(g_hPeer, (HWND)NULL);
+    g_nPeerMessages = 0;
+    g_hRelease = CreateEventA(NULL, TRUE, FALSE, NULL);
+    MessageCapture stCapture;
+    const CommPairDesc stOld = {fnStubbornTx, fnIdleRx, false, "TX_CREATE", "RX_CREATE"};
+    ASSERT_EQ(0, fnCommPairStart(g_stTRC, NULL, stOld));
+
+    struct Releaser
+    {
+        static DWORD WINAPI Run(LPVOID)
+        {
+            Sleep(400);
+            SetEvent(g_hRelease);
+            return 0;
+        }
+    };
+    HANDLE hReleaser = CreateThread(NULL, 0, Releaser::Run, NULL, 0, NULL);
+    DWORD dwStart = GetTickCount();
+    const CommPairDesc stNew = {fnIdleRx, fnIdleRx, false, "TX_CREATE", "RX_CREATE"};
+    EXPECT_EQ(0, fnCommPairStart(g_stTRC, NULL, stNew));
+    DWORD dwSpent = GetTickCount() - dwStart;
+    EXPECT_GE(dwSpent, 350u);
+    EXPECT_LT(dwSpent, COMM_PAIR_WAIT_MS);
+    EXPECT_EQ(1, g_nPeerMessages.load()) << "the old thread's SendMessage was not served";
+    EXPECT_EQ(0, stCapture.Count());
+    EXPECT_TRUE(fnCommPairRunning(g_stTRC));
+    WaitForSingleObject(hReleaser, 1000);
+    CloseHandle(hReleaser);
+    DestroyWindow(g_hPeer);
+}
+
+TEST_F(CommTRCTest, ANewPairIsRefusedWithAMessageWhenTheOldOneWillNotEnd)
+{
+    g_hRelease = CreateEventA(NULL, TRUE, FALSE, NULL);
+    MessageCapture stCapture;
+    const CommPairDesc stOld = {fnStubbornTx, fnIdleRx, false, "TX_CREATE", "RX_CREATE"};
+    ASSERT_EQ(0, fnCommPairStart(g_stTRC, NULL, stOld));
+    HANDLE hOldTx = g_stTRC.m_stTx.m_hThread;
+
+    DWORD dwStart = GetTickCount();
+    const CommPairDesc stNew = {fnIdleRx, fnIdleRx, false, "TX_CREATE", "RX_CREATE"};
+    EXPECT_EQ(1, fnCommPairStart(g_stTRC, NULL, stNew));
+    DWORD dwSpent = GetTickCount() - dwStart;
+    EXPECT_GE(dwSpent, COMM_PAIR_WAIT_MS - 100);
+    EXPECT_LE(dwSpent, COMM_PAIR_WAIT_MS + 1000);
+    ASSERT_EQ(1, stCapture.Count());
+    CapturedMessage stMsg = stCapture.Last();
+    EXPECT_EQ(std::wstring(L"上一次操作的通讯线程仍在运行，请稍后再试！"), stMsg.wsText);
+    EXPECT_EQ(std::wstring(L"VQ4600Utility"), stMsg.wsCaption);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), stMsg.uIcon);
+    EXPECT_EQ(hOldTx, g_stTRC.m_stTx.m_hThread) << "the old pair's handles must stay";
+}
+
+namespace
+{
+std::vector<LPTHREAD_START_ROUTINE> g_apfnCreated;
+int g_nFailAt = -1;
+
+HANDLE fnFailingCreate(LPTHREAD_START_ROUTINE pfnProc, DWORD* pdwId)
+{
+    int nIndex = static_cast<int>(g_apfnCreated.size());
+    g_apfnCreated.push_back(pfnProc);
+    if (nIndex == g_nFailAt)
+        return NULL;
+    return CreateThread(NULL, 0, pfnProc, NULL, 0, pdwId);
+}
+} // namespace
+
+TEST_F(CommTRCTest, WhenTheSecondThreadCannotBeCreatedTheFirstIsStopped)
+{
+    struct Row
+    {
+        bool bRxFirst;
+        int nFailAt;
+        const wchar_t* pwchText;
+        int nThreadsLeft;
+    };
+    const Row astRows[] = {
+        {true, 1, L"TX_CREATE", 1},  // the search's order: receive first, transmit fails
+        {false, 1, L"RX_CREATE", 1}, // the others: transmit first, receive fails
+        {false, 0, L"TX_CREATE", 0},
+    };
+    for (const Row& stRow : astRows)
+    {
+        SCOPED_TRACE(stRow.nFailAt);
+        MessageCapture stCapture;
+        g_apfnCreated.clear();
+        g_nFailAt = stRow.nFailAt;
+        fnCommSetCreateThreadHook(fnFailingCreate);
+        const CommPairDesc stDesc = {fnIdleRx, fnRequestTx, stRow.bRxFirst, "TX_CREATE",
+                                     "RX_CREATE"};
+        // fnIdleRx as transmit and fnRequestTx as receive: both end on their run flag alone
+        // (the latter through the request event the stop sets).
+        EXPECT_EQ(1, fnCommPairStart(g_stTRC, NULL, stDesc));
+        fnCommSetCreateThreadHook(nullptr);
+        ASSERT_EQ(1, stCapture.Count());
+        EXPECT_EQ(std::wstring(stRow.pwchText), stCapture.Last().wsText);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONHAND), stCapture.Last().uIcon);
+        ASSERT_GE(g_apfnCreated.size(), 1u);
+        EXPECT_EQ(stRow.bRxFirst ? fnRequestTx : fnIdleRx, g_apfnCreated[0]);
+        EXPECT_EQ(0u, g_stTRC.m_stTx.m_bRun.load());
+        EXPECT_EQ(0u, g_stTRC.m_stRx.m_bRun.load());
+        HANDLE hLeft = stRow.bRxFirst ? g_stTRC.m_stRx.m_hThread : g_stTRC.m_stTx.m_hThread;
+        if (stRow.nThreadsLeft == 1)
+        {
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hLeft, 1000))
+                << "the first thread runs on alone";
+        }
+        EXPECT_FALSE(fnCommPairRunning(g_stTRC));
+    }
+}

@@ -1,0 +1,283 @@
+// The module search end to end under Wine: Idm_ModuleSearch, its two threads and the progress
+// dialog (run modally, as the main window runs it) against the simulated bus. The port runs at
+// 115200 so every query costs its 250 ms wait; scans start high to stay short.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "search/ModuleList.h"
+#include "search/ModuleSearch.h"
+#include "search/SearchProgressDlg.h"
+#include "search/SearchStartDlg.h"
+#include "serial/CommIo.h"
+#include "serial/CommPort.h"
+#include "tests/win32/MessageCapture.h"
+#include "tests/win32/SearchTestSupport.h"
+#include "tests/win32/SimBus.h"
+
+namespace
+{
+const uint32_t INDEX_115200 = 7;
+const DWORD QUERY_MS = 250; // the reply wait at 115200
+
+std::atomic<DWORD> g_dwStopClick{0};
+
+void fnClickStop()
+{
+    g_dwStopClick = GetTickCount();
+    PostMessageA(gstSearchProgressDlg.m_hDlg.load(), WM_COMMAND, IDOK, 0);
+}
+
+void fnPressEscape()
+{
+    g_dwStopClick = GetTickCount();
+    PostMessageA(gstSearchProgressDlg.m_hDlg.load(), WM_COMMAND, IDCANCEL, 0);
+}
+
+// The listbox of the list panel in the test: on the first line added, the count jumps to
+// one below the capacity, as if the bus had been full of modules.
+WNDPROC g_pfnListProc = nullptr;
+LRESULT CALLBACK fnFillingListProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == LB_ADDSTRING && gstModuleList.m_dwCount.load() == 1)
+        gstModuleList.m_dwCount = MODULE_LIST_MAX - 1;
+    return CallWindowProcA(g_pfnListProc, hWnd, uMsg, wParam, lParam);
+}
+
+class ModuleSearchTest : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!m_stBus.Available())
+            GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
+        gstModuleSearch.m_hListBox = m_stList.Handle();
+    }
+    void TearDown() override
+    {
+        LoopTimer::Cancel();
+        EXPECT_TRUE(fnWaitSearchPairEnded(3000));
+        gstModuleSearch.m_hListBox = NULL;
+        if (m_stBus.Available())
+            m_stBus.Reset("01,4652,ascii,9600");
+    }
+
+    // Runs one search as the main window does; returns the progress dialog's result.
+    INT_PTR Search(uint8_t chStart, DWORD dwActionMs = 0, LoopTimer::Action pfnAction = nullptr)
+    {
+        gstSearchStartDlg.m_chStartAddress = chStart;
+        m_dwStart = GetTickCount();
+        if (Idm_ModuleSearch(NULL) != 0)
+            return -1;
+        m_stList.Clear();
+        if (pfnAction != nullptr)
+            LoopTimer::Start(dwActionMs, pfnAction);
+        INT_PTR nResult =
+            DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SEARCH_PROGRESS), NULL,
+                            SearchProgressDlgProc, 0);
+        m_dwEnd = GetTickCount();
+        return nResult;
+    }
+
+    SimBus m_stBus;
+    TestListBox m_stList;
+    DWORD m_dwStart = 0;
+    DWORD m_dwEnd = 0;
+};
+} // namespace
+
+TEST_F(ModuleSearchTest, MixedBusGivesTheExactLinesInScanOrderAndSkipsAnotherBaudRate)
+{
+    ASSERT_TRUE(m_stBus.Reset("F8,4652GD,ascii,115200 F9,4618,chk,115200 FA,4652,ascii,9600 "
+                              "FB,4624,rtu,115200 FD,4637,ascii,115200 FE,4652,rtu,115200 "
+                              "FE,4652G,chk,115200 FF,4652D,rtu,115200"));
+    SimPort stPort(INDEX_115200);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+
+    ASSERT_EQ(1, Search(0xF8)) << "the scan's end closes the dialog with 1";
+
+    const std::vector<std::string> asExpected = {
+        "[F8H] 4652GD (VQASCII)",   "[F9H] 4618 (VQASCII-CHK)",  "[FBH] 4624 (Modbus RTU)",
+        "[FDH] 4637 (VQASCII)",     "[FEH] 4652G (VQASCII-CHK)", "[FEH] 4652 (Modbus RTU)",
+        "[FFH] 4652D (Modbus RTU)",
+    };
+    EXPECT_EQ(asExpected, m_stList.Lines());
+    ASSERT_EQ(asExpected.size(), gstModuleList.m_dwCount.load());
+    const uint32_t adwTypes[] = {4, 6, 11, 16, 3, 1, 2};
+    const uint32_t adwProtocols[] = {1, 2, 3, 1, 2, 3, 3};
+    for (uint32_t i = 0; i < asExpected.size(); ++i)
+    {
+        SCOPED_TRACE(asExpected[i]);
+        EXPECT_STREQ(asExpected[i].c_str(), gstModuleList.m_astModule[i].m_achListText);
+        EXPECT_EQ(adwTypes[i], gstModuleList.m_astModule[i].m_dwModuleType);
+        EXPECT_EQ(adwProtocols[i], gstModuleList.m_astModule[i].m_dwProtocol);
+    }
+    EXPECT_EQ(24u, gstModuleSearch.m_dwQueries.load());
+    // 24 queries of 250 ms each, plus little else.
+    DWORD dwSpent = m_dwEnd - m_dwStart;
+    EXPECT_GE(dwSpent, 24 * QUERY_MS);
+    EXPECT_LE(dwSpent, 24 * QUERY_MS + 1000);
+    EXPECT_EQ(0, stCapture.Count());
+}
+
+TEST_F(ModuleSearchTest, StartAtFFAsksExactlyThreeFramesAndEndsByItself)
+{
+    ASSERT_TRUE(m_stBus.Reset("FF,4618,ascii,115200"));
+    SimPort stPort(INDEX_115200);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+    size_t nLog = fnSimLogSize();
+
+    ASSERT_EQ(1, Search(0xFF));
+
+    // Name queries of FF: "$FFM" CR; with the checksum 24+46+46+4D = FD; Modbus FF 46 00 and
+    // the CRC-16 worked out separately (low byte 73 first, then 90).
+    const std::vector<std::string> asFrames = {"24 46 46 4D 0D", "24 46 46 4D 46 44 0D",
+                                               "FF 46 00 73 90"};
+    Sleep(100);
+    EXPECT_EQ(asFrames, fnSimLogFramesSince(nLog));
+    EXPECT_EQ(std::vector<std::string>{"[FFH] 4618 (VQASCII)"}, m_stList.Lines());
+    EXPECT_EQ(0xFF, gstModuleList.m_chScanAddress);
+    EXPECT_EQ(1u, gstModuleList.m_dwScanProtocol);
+    EXPECT_LE(m_dwEnd - m_dwStart, 3 * QUERY_MS + 600);
+}
+
+TEST_F(ModuleSearchTest, BrokenRepliesAreNotListedAndWholeSplitRepliesAre)
+{
+    struct Row
+    {
+        const char* pchModule;
+        const char* pchFault;
+        const char* pchLine; // nullptr: must not be listed
+    };
+    const Row astRows[] = {
+        {"F8,4618,chk,115200", "F8:badsum", nullptr},
+        {"F9,4624,rtu,115200", "F9:badsum", nullptr},
+        {"FA,4652,ascii,115200", "FA:extra=2", nullptr},
+        {"FB,4637,ascii,115200", "FB:split=60", "[FBH] 4637 (VQASCII)"},
+        {"FC,4652GD,rtu,115200", "FC:split=60", "[FCH] 4652GD (Modbus RTU)"},
+        {"FD,4618,ascii,115200", "FD:silent", nullptr},
+        {"FE,4652D,ascii,115200", "FE:delay=400", nullptr}, // lands in the next query's window
+        {"FF,4652,ascii,115200", "FF:flood=9", nullptr},
+    };
+    std::string sModules;
+    for (const Row& stRow : astRows)
+        sModules += std::string(stRow.pchModule) + " ";
+    ASSERT_TRUE(m_stBus.Reset(sModules));
+    std::vector<std::string> asExpected;
+    for (const Row& stRow : astRows)
+    {
+        ASSERT_TRUE(m_stBus.Fault(stRow.pchFault)) << stRow.pchFault;
+        if (stRow.pchLine != nullptr)
+            asExpected.push_back(stRow.pchLine);
+    }
+    SimPort stPort(INDEX_115200);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+
+    ASSERT_EQ(1, Search(0xF8));
+
+    EXPECT_EQ(asExpected, m_stList.Lines());
+    EXPECT_EQ(asExpected.size(), gstModuleList.m_dwCount.load());
+    EXPECT_EQ(0, stCapture.Count());
+}
+
+TEST_F(ModuleSearchTest, StopOrEscapeEndsTheDialogAtOnceAndBothThreadsSoon)
+{
+    struct Row
+    {
+        LoopTimer::Action pfnAction;
+        INT_PTR nResult;
+    };
+    const Row astRows[] = {{fnClickStop, 1}, {fnPressEscape, 0}};
+    ASSERT_TRUE(m_stBus.Reset("00,4652,ascii,115200 01,4618,rtu,115200"));
+    SimPort stPort(INDEX_115200);
+    ASSERT_TRUE(stPort.IsOpen());
+    for (const Row& stRow : astRows)
+    {
+        SCOPED_TRACE(stRow.nResult);
+        MessageCapture stCapture;
+        // Both modules answer within the first six queries (1.5 s).
+        ASSERT_EQ(stRow.nResult, Search(0x00, 1700, stRow.pfnAction));
+        EXPECT_LE(m_dwEnd - g_dwStopClick.load(), 100u) << "the dialog did not close at once";
+        ASSERT_TRUE(fnWaitSearchPairEnded(3000));
+        DWORD dwLatency = GetTickCount() - g_dwStopClick.load();
+        // At worst the rest of a reply wait and the transmit thread's closing pause.
+        EXPECT_LE(dwLatency, QUERY_MS + 500 + 300);
+        const std::vector<std::string> asFound = {"[00H] 4652 (VQASCII)",
+                                                  "[01H] 4618 (Modbus RTU)"};
+        EXPECT_EQ(asFound, m_stList.Lines()) << "the records found so far stay";
+        EXPECT_LE(gstModuleList.m_chScanAddress, 0x03);
+        EXPECT_EQ(nullptr, gstSearchProgressDlg.m_hDlg.load());
+        EXPECT_EQ(0, stCapture.Count());
+    }
+}
+
+TEST_F(ModuleSearchTest, ASearchStartedRightAfterStopWaitsForTheOldPair)
+{
+    ASSERT_TRUE(m_stBus.Reset("FE,4652,ascii,115200"));
+    SimPort stPort(INDEX_115200);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+    ASSERT_EQ(1, Search(0x00, 400, fnClickStop));
+    ASSERT_TRUE(fnCommPairRunning(gstCommTRCModuleSearch)) << "the old pair should still end";
+
+    ASSERT_EQ(1, Search(0xFE)) << "the second search must start and run to its end";
+    EXPECT_EQ(std::vector<std::string>{"[FEH] 4652 (VQASCII)"}, m_stList.Lines());
+    EXPECT_EQ(6u, gstModuleSearch.m_dwQueries.load());
+    EXPECT_EQ(0, stCapture.Count());
+}
+
+TEST_F(ModuleSearchTest, AFullListStopsTheScanRightAfterTheRecordThatFilledIt)
+{
+    ASSERT_TRUE(m_stBus.Reset("FD,4652,ascii,115200 FE,4618,ascii,115200"));
+    SimPort stPort(INDEX_115200);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+    g_pfnListProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        m_stList.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fnFillingListProc)));
+
+    ASSERT_EQ(1, Search(0xFC));
+
+    SetWindowLongPtrA(m_stList.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pfnListProc));
+    EXPECT_EQ(MODULE_LIST_MAX, gstModuleList.m_dwCount.load());
+    // FC three times, FD three times, FE once: the VQASCII answer of FE filled the list.
+    EXPECT_EQ(7u, gstModuleSearch.m_dwQueries.load());
+    EXPECT_STREQ("[FEH] 4618 (VQASCII)",
+                 gstModuleList.m_astModule[MODULE_LIST_MAX - 1].m_achListText);
+    EXPECT_EQ(2u, m_stList.Lines().size());
+}
+
+TEST_F(ModuleSearchTest, TheCreationFailureOfTheTransmitThreadIsReportedAndNothingRuns)
+{
+    struct Hook
+    {
+        static HANDLE Create(LPTHREAD_START_ROUTINE pfnProc, DWORD* pdwId)
+        {
+            if (pfnProc == CommThread_ModuleSearch_Tx)
+                return NULL;
+            return CreateThread(NULL, 0, pfnProc, NULL, 0, pdwId);
+        }
+    };
+    SimPort stPort(INDEX_115200);
+    ASSERT_TRUE(stPort.IsOpen());
+    MessageCapture stCapture;
+    fnCommSetCreateThreadHook(Hook::Create);
+    gstSearchStartDlg.m_chStartAddress = 0;
+    EXPECT_EQ(1, Idm_ModuleSearch(NULL));
+    fnCommSetCreateThreadHook(nullptr);
+    ASSERT_EQ(1, stCapture.Count());
+    EXPECT_EQ(
+        std::wstring(L"INF:Idm_ModuleSearch()_01 Thread CommThread_ModuleSearch_Tx() Create Fail!"),
+        stCapture.Last().wsText);
+    EXPECT_EQ(std::wstring(L"VQ4600Utility"), stCapture.Last().wsCaption);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONHAND), stCapture.Last().uIcon);
+    EXPECT_TRUE(fnWaitSearchPairEnded(COMM_WAIT_MS + 300)) << "the receive thread ran on";
+}
