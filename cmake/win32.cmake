@@ -32,6 +32,5 @@ if(VQ_GUI_DRIVER_SOURCES)
     add_dependencies(vq_gui_tests vq_gui_hook)
 endif()
 
-# The search benchmark (bench/run scan): a console program against the simulated bus.
-add_executable(scan_bench bench/scan_bench.cpp)
-target_link_libraries(scan_bench vqwin)
+# The benchmarks (bench/run) and the soak tool (scripts/soak).
+include(${CMAKE_SOURCE_DIR}/bench/bench.cmake)

@@ -1,7 +1,8 @@
 // Load and save of the search-list file on the main thread: a common dialog picks the name, one
 // synchronous ReadFile or WriteFile moves the whole 230408-byte image, and the portable
 // SearchListImage packs or checks the records. A failed load leaves the module list and its
-// listbox as they were, because the records are parsed into the image's own array first.
+// listbox as they were, because the records are parsed into the image's own array first; a
+// save writes a temporary file beside the target and renames it over the target when whole.
 #include "search/SearchListFile.h"
 
 #include <cstring>
@@ -18,6 +19,7 @@ const char APP_CAPTION[] = "VQ4600Utility";
 const char SAVE_CAPTION[] = "VQ4600_TITLE";
 const char FILTER_TEXT[] = "*.sli";
 const char DEFAULT_EXT[] = "sli";
+const char TEMP_SUFFIX[] = ".tmp";
 
 const char LOAD_OPEN_ERROR[] = "INF:Idm_SearchListLoad()_01 Open sli-file error!";
 const char LOAD_READ_ERROR[] = "INF:Idm_SearchListLoad()_02 Read data from sli-file error!";
@@ -27,6 +29,7 @@ const char SAVE_WRITE_ERROR[] =
     "INF:fnFileSaveAs()_01 Save As sli File Error. WriteFile() Return FALSE!";
 
 FileDialogHook g_pfnFileDialogHook = nullptr;
+FileWriteHook g_pfnFileWriteHook = nullptr;
 
 BOOL fnRunDialog(OPENFILENAMEA& stDialog, bool bSave)
 {
@@ -46,9 +49,14 @@ void fnSetFileDialogHook(FileDialogHook pfnHook)
     g_pfnFileDialogHook = pfnHook;
 }
 
+void fnSetFileWriteHook(FileWriteHook pfnHook)
+{
+    g_pfnFileWriteHook = pfnHook;
+}
+
 SearchListFile::SearchListFile()
     : m_achPath(), m_hFile(INVALID_HANDLE_VALUE), m_achOpenFilter(), m_stOpen(), m_achSaveFilter(),
-      m_stSave(), m_stImage(), m_hOwner(NULL), m_hListBox(NULL), m_dwRead(0)
+      m_stSave(), m_stImage(), m_hOwner(NULL), m_hListBox(NULL), m_dwRead(0), m_achTempPath()
 {
 }
 
@@ -94,11 +102,7 @@ uint32_t SearchListFile::fnReadImage()
     m_dwRead = 0;
     if (!ReadFile(m_hFile, m_stImage.m_abyImage, SLI_FILE_SIZE, &m_dwRead, NULL))
         return SliOpenNotRead;
-    m_stImage.fnClearFrom(m_dwRead);
-    m_stImage.m_dwCursor = 0;
-    if (m_stImage.fnFileParse() != SliParseOk)
-        return SliOpenInvalid;
-    if (m_dwRead < SLI_HEADER_SIZE + m_stImage.m_dwCount * SLI_RECORD_SIZE)
+    if (m_stImage.fnLoadRead(m_dwRead) != SliParseOk)
         return SliOpenInvalid;
     return SliOpenOk;
 }
@@ -116,33 +120,59 @@ uint32_t SearchListFile::fnFileOpen()
     return fnReadImage();
 }
 
+// The temporary file beside the target: its name with TEMP_SUFFIX.
+void SearchListFile::fnMakeTempPath()
+{
+    lstrcpynA(m_achTempPath, m_achPath, SLI_PATH_MAX);
+    lstrcatA(m_achTempPath, TEMP_SUFFIX);
+}
+
+// The whole image into the open temporary file, flushed to the disk. A full disk shows at the
+// write or at the flush; either is a failed write.
+bool SearchListFile::fnWriteImage()
+{
+    DWORD dwWritten = 0;
+    const BOOL bOk =
+        g_pfnFileWriteHook != nullptr
+            ? g_pfnFileWriteHook(m_hFile, m_stImage.m_abyImage, SLI_FILE_SIZE, &dwWritten)
+            : WriteFile(m_hFile, m_stImage.m_abyImage, SLI_FILE_SIZE, &dwWritten, NULL);
+    if (!bOk)
+        return false;
+    return dwWritten == SLI_FILE_SIZE && FlushFileBuffers(m_hFile);
+}
+
+// The image goes to a temporary file first, which replaces the target only once it is whole and
+// flushed: a failed save or a crash in the middle never leaves a half-written list behind, and
+// the file that was there stays as it was.
 uint32_t SearchListFile::fnFileSaveAs()
 {
     m_stSave.hwndOwner = m_hOwner;
     if (!fnRunDialog(m_stSave, true))
         return SliSaveCancelled;
     fnCloseFile();
-    m_hFile = CreateFileA(m_achPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+    fnMakeTempPath();
+    m_hFile = CreateFileA(m_achTempPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, NULL);
     if (m_hFile == INVALID_HANDLE_VALUE)
     {
         fnError(m_hOwner, SAVE_CREATE_ERROR, SAVE_CAPTION);
         return SliSaveNotCreated;
     }
-    DWORD dwWritten = 0;
-    uint32_t dwResult = SliSaveOk;
-    if (!WriteFile(m_hFile, m_stImage.m_abyImage, SLI_FILE_SIZE, &dwWritten, NULL) ||
-        dwWritten != SLI_FILE_SIZE)
-    {
-        fnError(m_hOwner, SAVE_WRITE_ERROR, SAVE_CAPTION);
-        dwResult = SliSaveNotWritten;
-    }
-    else
-    {
-        FlushFileBuffers(m_hFile);
-    }
+    const bool bWritten = fnWriteImage();
     fnCloseFile();
-    return dwResult;
+    if (!bWritten)
+    {
+        DeleteFileA(m_achTempPath);
+        fnError(m_hOwner, SAVE_WRITE_ERROR, SAVE_CAPTION);
+        return SliSaveNotWritten;
+    }
+    if (!MoveFileExA(m_achTempPath, m_achPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    {
+        DeleteFileA(m_achTempPath);
+        fnError(m_hOwner, SAVE_CREATE_ERROR, SAVE_CAPTION);
+        return SliSaveNotCreated;
+    }
+    return SliSaveOk;
 }
 
 void SearchListFile::fnFillListBox() const

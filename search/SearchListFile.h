@@ -15,6 +15,7 @@
 const uint32_t SLI_PATH_MAX = 1024;       // the shared path buffer
 const uint32_t SLI_DIALOG_NAME_MAX = 260; // what a dialog may write into it
 const uint32_t SLI_FILTER_MAX = 16;
+const uint32_t SLI_TEMP_SUFFIX_MAX = 8; // ".tmp" and its NUL, with room to spare
 
 // Result of fnFileOpen.
 enum SliOpenResult : uint32_t
@@ -51,10 +52,11 @@ class SearchListFile
     HWND m_hOwner;   // owner of both dialogs and of the save messages (the main window)
     HWND m_hListBox; // the module listbox a load refills (control 1008 of the list panel)
     DWORD m_dwRead;  // bytes the last load read
+    char m_achTempPath[SLI_PATH_MAX + SLI_TEMP_SUFFIX_MAX]; // where a save writes first
 
     void fnFileInit(HWND hOwner);
     uint32_t fnFileOpen();   // an SliOpenResult
-    uint32_t fnFileSaveAs(); // an SliSaveResult; shows its own messages
+    uint32_t fnFileSaveAs(); // an SliSaveResult; shows its own messages; old file kept on failure
     void fnCloseFile();
     void fnFillListBox() const;
 
@@ -62,6 +64,8 @@ class SearchListFile
     void fnInitDialog(OPENFILENAMEA& stDialog, char* pchFilter, const char* pchTitle,
                       const char* pchDefExt);
     uint32_t fnReadImage();
+    void fnMakeTempPath();
+    bool fnWriteImage();
 };
 
 extern SearchListFile gstSearchListFile;
@@ -75,3 +79,7 @@ uint32_t Idm_SearchListSave(HWND hOwner);
 // (open or save), may write a name into its lpstrFile and returns what the dialog would.
 typedef BOOL (*FileDialogHook)(OPENFILENAMEA* pstDialog);
 void fnSetFileDialogHook(FileDialogHook pfnHook);
+// A full disk cannot be had on demand: tests may stand in for the WriteFile of a save (same
+// arguments and result); nullptr restores the real one.
+typedef BOOL (*FileWriteHook)(HANDLE hFile, const void* pvData, DWORD dwSize, DWORD* pdwWritten);
+void fnSetFileWriteHook(FileWriteHook pfnHook);

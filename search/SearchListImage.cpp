@@ -129,6 +129,17 @@ uint32_t SearchListImage::fnFileParse()
     return SliParseOk;
 }
 
+uint32_t SearchListImage::fnLoadRead(uint32_t dwRead)
+{
+    fnClearFrom(dwRead);
+    const uint32_t dwResult = fnFileParse();
+    if (dwResult != SliParseOk)
+        return dwResult;
+    if (dwRead < SLI_HEADER_SIZE + m_dwCount * SLI_RECORD_SIZE)
+        return SliParseShort;
+    return SliParseOk;
+}
+
 void SearchListImage::fnFileToList(ModuleList& stList) const
 {
     const uint32_t dwCount = m_dwCount <= MODULE_LIST_MAX ? m_dwCount : MODULE_LIST_MAX;

@@ -19,6 +19,7 @@ enum SliParseResult : uint32_t
     SliParseBadVersion = 1,
     SliParseBadCount = 2,   // outside 1..768
     SliParseBadVariant = 3, // a record's variant-letter count above 3
+    SliParseShort = 4,      // the file ends before its last record (fnLoadRead only)
 };
 
 class SearchListImage
@@ -48,6 +49,11 @@ class SearchListImage
 
     // Reads the image from offset 0 into the records read; an SliParseResult.
     uint32_t fnFileParse();
+
+    // A load that read dwRead bytes into the image: the rest reads as zeros, then fnFileParse.
+    // A file shorter than its own header and records is refused (SliParseShort) rather than
+    // taken with zeros for the missing bytes.
+    uint32_t fnLoadRead(uint32_t dwRead);
 
     // Replaces the list with the records read by a successful fnFileParse.
     void fnFileToList(ModuleList& stList) const;

@@ -19,9 +19,7 @@
 
 ModuleSet gstModuleSet;
 
-ModuleSet::ModuleSet() : m_dwProtocol(0), m_chAddress(0), m_dwReports(0)
-{
-}
+ModuleSet::ModuleSet() : m_dwProtocol(0), m_chAddress(0), m_dwReports(0) {}
 
 namespace
 {
@@ -57,6 +55,10 @@ const CommPairDesc PAIR = {
     "INF:Idm_ModuleSet()_01 Thread CommThread_ModuleSet_Tx() Create Fail!",
     "INF:Idm_ModuleSet()_02 Thread CommThread_ModuleSet_Rx() Create Fail!",
 };
+
+CommTRC* const apstOtherRecords[] = {&gstCommTRCModuleSearch, &gstCommTRCTerminal,
+                                     &gstCommTRCIO_4652,      &gstCommTRCIO_4618,
+                                     &gstCommTRCIO_4624,      &gstCommTRCIO_4637};
 
 // Where the pass's frames go and what they carry, fixed for one exchange.
 struct Exchange
@@ -96,7 +98,13 @@ void fnEnableWrite()
 // that comes while the box is up is still seen at the top of the loop.
 void fnReport(CommTRC& stTRC, const Exchange& stEx)
 {
-    fnMessageBoxGbk(fnDialogOwner(), gstModuleSet.m_stPlan.m_achResultText, CAPTION,
+    // Cancel clears the run flag before the handle, so a handle gone here means a Cancel
+    // after the run check: the report is dropped like any other after Cancel, never shown
+    // without an owner.
+    HWND hOwner = fnDialogOwner();
+    if (hOwner == NULL)
+        return;
+    fnMessageBoxGbk(hOwner, gstModuleSet.m_stPlan.m_achResultText, CAPTION,
                     MB_OK | MB_ICONINFORMATION);
     gstModuleSet.m_dwReports.fetch_add(1);
     gstModuleSet.m_stPlan.fnReportShown(stEx.m_dwProtocol);
@@ -119,6 +127,11 @@ void fnAfterWrite(CommTRC& stTRC, const Exchange& stEx)
         fnReport(stTRC, stEx);
     else if (dwOutcome == ModuleSetIdle)
         stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData);
+}
+
+void fnDeliver(CommTRC& stTRC)
+{
+    stTRC.fnRxDataAppend();
 }
 
 bool fnTxBegin(CommTRC& stTRC)
@@ -183,6 +196,13 @@ int Idm_ModuleSet(HWND hOwner)
     // An earlier pair (a cancelled step still finishing) ends before anything here changes.
     if (!fnCommPairReady(stTRC, hOwner))
         return 1;
+    // So does any other feature's pair: a receive thread still reading the port would take the
+    // module's reply away from this transaction. Their dialogs are closed, so they are ending.
+    for (CommTRC* pstOther : apstOtherRecords)
+    {
+        if (fnCommPairRunning(*pstOther) && !fnCommPairReady(*pstOther, hOwner))
+            return 1;
+    }
     const ModuleRecord* pstRecord = gstModuleList.fnSelected();
     gstModuleSet.m_dwProtocol = pstRecord != nullptr ? pstRecord->m_dwProtocol : 0;
     gstModuleSet.m_chAddress = pstRecord != nullptr ? pstRecord->m_chAddress : 0;
@@ -199,9 +219,9 @@ void fnModuleSetArm()
 
 void fnModuleSetStop()
 {
-    CommTRC& stTRC = gstCommTRCModuleSet;
-    stTRC.m_stTx.m_dwTxLen = 0;
-    stTRC.fnStop(); // both run flags, then the request
+    // The frame length belongs to the transmit thread, which empties it itself when it ends;
+    // after a stop it builds and sends nothing more.
+    gstCommTRCModuleSet.fnStop(); // both run flags, then the request
 }
 
 DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
@@ -209,7 +229,7 @@ DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
     CommTRC& stTRC = gstCommTRCModuleSet;
     if (!fnTxBegin(stTRC))
         return 1;
-    Exchange stEx = fnTakeExchange();
+    Exchange stEx = {0, 0, {0, 0, 0}}; // taken from the dialog after each request
     while (fnCommRunning(stTRC.m_stTx.m_bRun))
     {
         if (!fnWaitRequest(stTRC))
@@ -218,6 +238,7 @@ DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
             break;
     }
     fnCommTxEnd(stTRC.m_stTx);
+    stTRC.m_stTx.m_dwTxLen = 0;
     stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIsTransmitData);
     return 1;
 }
@@ -225,5 +246,5 @@ DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
 DWORD WINAPI CommThread_ModuleSet_Rx(LPVOID)
 {
     gstCommTRCModuleSet.fnRxDataClear();
-    return fnCommRxRun(gstCommTRCModuleSet, RX_TEXTS, [](CommTRC& stTRC) { stTRC.fnRxDataAppend(); });
+    return fnCommRxRun(gstCommTRCModuleSet, RX_TEXTS, fnDeliver);
 }

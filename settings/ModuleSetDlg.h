@@ -22,14 +22,14 @@ class ModuleSetDlg
   public:
     ModuleSetDlg();
 
-    std::atomic<HWND> m_hDlg; // owner of the transaction's message boxes; NULL when closed
-    HWND m_hModel;            // 1054
-    HWND m_hAddress;          // 1055
-    HWND m_hBaud;             // 1056
-    HWND m_hProtocol;         // 1057
-    HWND m_hNewAddress;       // 1058
-    HWND m_hNewBaud;          // 1059
-    HWND m_hNewProtocol;      // 1060
+    std::atomic<HWND> m_hDlg;   // owner of the transaction's message boxes; NULL when closed
+    HWND m_hModel;              // 1054
+    HWND m_hAddress;            // 1055
+    HWND m_hBaud;               // 1056
+    HWND m_hProtocol;           // 1057
+    HWND m_hNewAddress;         // 1058
+    HWND m_hNewBaud;            // 1059
+    HWND m_hNewProtocol;        // 1060
     std::atomic<HWND> m_hWrite; // 1053 "写入模块"
     char m_achModelText[SET_VALUE_TEXT_MAX];
     char m_achAddressText[SET_VALUE_TEXT_MAX];

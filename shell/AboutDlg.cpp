@@ -7,6 +7,7 @@
 #include "res/GbkText.h"
 #include "res/Texts.h"
 #include "res/resource.h"
+#include "shell/DialogEnd.h"
 
 AboutBox gstAboutBox;
 
@@ -116,17 +117,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
         gstAboutBox.fnRelease();
         return FALSE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK)
-        {
-            EndDialog(hDlg, 1);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL)
-        {
-            EndDialog(hDlg, 0);
-            return TRUE;
-        }
-        return FALSE;
+        return fnEndOnOkCancel(hDlg, wParam);
     default:
         return FALSE;
     }

@@ -5,6 +5,7 @@
 #include "shell/CreditDlg.h"
 
 #include "res/resource.h"
+#include "shell/DialogEnd.h"
 
 CreditWindow gstCreditWindow;
 
@@ -54,17 +55,7 @@ INT_PTR CALLBACK CreditDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
         gstCreditWindow.m_hDlg = NULL;
         return FALSE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK)
-        {
-            EndDialog(hDlg, 1);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL)
-        {
-            EndDialog(hDlg, 0);
-            return TRUE;
-        }
-        return FALSE;
+        return fnEndOnOkCancel(hDlg, wParam);
     default:
         return FALSE;
     }

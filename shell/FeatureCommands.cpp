@@ -3,11 +3,19 @@
 // window; the features whose code is not in the program yet do nothing here.
 #include "shell/FeatureCommands.h"
 
+#include "io/IoDlg4618.h"
+#include "io/IoDlg4652.h"
+#include "io/IoDlgAnalog.h"
+#include "io/ModuleIO.h"
 #include "res/resource.h"
 #include "search/SearchListFile.h"
+#include "settings/ModuleSet.h"
+#include "settings/ModuleSetDlg.h"
 #include "shell/AboutDlg.h"
 #include "shell/CreditDlg.h"
 #include "shell/ListPanel.h"
+#include "terminal/TerminalComm.h"
+#include "terminal/TerminalDlg.h"
 
 void fnCommandFileInit(HWND hMain)
 {
@@ -27,35 +35,52 @@ void fnCommandListSave(HWND hMain)
 
 void fnCommandModuleSet(HWND hMain)
 {
-    (void)hMain;
+    if (Idm_ModuleSet(hMain) == 0)
+        DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MODULE_SET), hMain,
+                        ModuleSetDlgProc, 0);
 }
 
 void fnCommandTerminal(HWND hMain)
 {
-    (void)hMain;
+    // A Unicode dialog: its command box hands typed text over as UTF-16 (see TerminalDlg.h).
+    if (Idm_Terminal(hMain) == 0)
+        DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_TERMINAL), hMain,
+                        TerminalDlgProc, 0);
 }
 
 int fnCommandModuleIO_4652(HWND hMain)
 {
-    (void)hMain;
+    if (Idm_ModuleIO_4652(hMain) != 0)
+        return 1;
+    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4652), hMain,
+                    DlgProc_ModuleIO_4652, 0);
     return 0;
 }
 
 int fnCommandModuleIO_4618(HWND hMain)
 {
-    (void)hMain;
+    if (Idm_ModuleIO_4618(hMain) != 0)
+        return 1;
+    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4618), hMain,
+                    DlgProc_ModuleIO_4618, 0);
     return 0;
 }
 
 int fnCommandModuleIO_4624(HWND hMain)
 {
-    (void)hMain;
+    if (Idm_ModuleIO_4624(hMain) != 0)
+        return 1;
+    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4624), hMain,
+                    DlgProc_ModuleIO_4624, 0);
     return 0;
 }
 
 int fnCommandModuleIO_4637(HWND hMain)
 {
-    (void)hMain;
+    if (Idm_ModuleIO_4637(hMain) != 0)
+        return 1;
+    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4637), hMain,
+                    DlgProc_ModuleIO_4637, 0);
     return 0;
 }
 

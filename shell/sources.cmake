@@ -7,4 +7,4 @@ list(APPEND VQ_WIN32_SOURCES
     shell/ToolbarPanel.cpp
     shell/ListPanel.cpp)
 # About box and credit window.
-list(APPEND VQ_WIN32_SOURCES shell/AboutDlg.cpp shell/CreditDlg.cpp)
+list(APPEND VQ_WIN32_SOURCES shell/AboutDlg.cpp shell/CreditDlg.cpp shell/DialogEnd.cpp)

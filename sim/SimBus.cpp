@@ -32,13 +32,21 @@ bool parseFaultRule(const std::string& text, uint8_t& address, FaultSet& into, s
     const size_t eq = rest.find('=');
     const std::string kind = rest.substr(0, eq);
     const bool hasArg = eq != std::string::npos;
+    uint8_t hexArg = 0;
+    if ((kind == "from" || kind == "refuse") && hasArg && rest.size() == eq + 3 &&
+        parseHex2(rest, eq + 1, hexArg))
+    {
+        (kind == "from" ? into.from : into.refuse) = hexArg;
+        return true;
+    }
     unsigned arg = 0;
     if (hasArg && !parseCount(rest.substr(eq + 1), arg))
     {
         error = "fault \"" + text + "\": the argument must be a number";
         return false;
     }
-    const bool needsArg = kind == "extra" || kind == "split" || kind == "delay" || kind == "flood";
+    const bool needsArg = kind == "extra" || kind == "split" || kind == "delay" ||
+                          kind == "flood" || kind == "cut";
     if ((kind == "silent" || kind == "badsum") && !hasArg)
     {
         if (kind == "silent")
@@ -55,12 +63,15 @@ bool parseFaultRule(const std::string& text, uint8_t& address, FaultSet& into, s
             into.splitMs = arg;
         else if (kind == "delay")
             into.delayMs = arg;
+        else if (kind == "cut")
+            into.cut = arg;
         else
             into.flood = arg;
         return true;
     }
     error = "fault \"" + text +
-            "\": kind must be silent, badsum, extra=N, split=MS, delay=MS or flood=N";
+            "\": kind must be silent, badsum, extra=N, split=MS, delay=MS, flood=N, cut=N, "
+            "from=HH or refuse=HH";
     return false;
 }
 
@@ -176,11 +187,61 @@ void Bus::answer(const Frame& frame, uint32_t lineBaud, int64_t nowMs, std::vect
     }
 }
 
+namespace
+{
+
+// Puts the checksum digits (chk) or the CRC (rtu) of a rewritten reply right again.
+void resealReply(Proto proto, Bytes& reply)
+{
+    if (proto == Proto::Rtu && reply.size() >= 2)
+    {
+        reply.resize(reply.size() - 2);
+        appendCrc(reply);
+    }
+    else if (proto == Proto::AsciiChk && reply.size() >= 3)
+    {
+        const std::string digits = hex2(byteSum(reply.data(), reply.size() - 3));
+        reply[reply.size() - 3] = static_cast<uint8_t>(digits[0]);
+        reply[reply.size() - 2] = static_cast<uint8_t>(digits[1]);
+    }
+}
+
+// A refusal in place of the answer: "?" for "!" in ASCII, the exception reply of the
+// request's function in RTU.
+void refuseReply(Proto proto, uint8_t code, Bytes& reply)
+{
+    if (proto == Proto::Rtu && reply.size() >= 2)
+        reply = {reply[0], static_cast<uint8_t>(reply[1] | 0x80), code, 0x00, 0x00};
+    else if (!reply.empty() && reply[0] == '!')
+        reply[0] = '?';
+    resealReply(proto, reply);
+}
+
+// The reply names another address: byte 0 in RTU, the two digits after the lead in ASCII.
+void renameReply(Proto proto, uint8_t address, Bytes& reply)
+{
+    if (proto == Proto::Rtu && !reply.empty())
+        reply[0] = address;
+    else if (reply.size() >= 3)
+    {
+        const std::string digits = hex2(address);
+        reply[1] = static_cast<uint8_t>(digits[0]);
+        reply[2] = static_cast<uint8_t>(digits[1]);
+    }
+    resealReply(proto, reply);
+}
+
+} // namespace
+
 void Bus::applyFaults(const FaultSet& faults, Proto proto, Bytes reply, int64_t nowMs,
                       std::vector<Emission>& out)
 {
     if (faults.silent)
         return;
+    if (faults.refuse >= 0)
+        refuseReply(proto, static_cast<uint8_t>(faults.refuse), reply);
+    if (faults.from >= 0)
+        renameReply(proto, static_cast<uint8_t>(faults.from), reply);
     if (faults.flood)
         reply = noise(faults.flood, false);
     else if (faults.badsum && proto == Proto::Rtu && reply.size() >= 2)
@@ -192,6 +253,12 @@ void Bus::applyFaults(const FaultSet& faults, Proto proto, Bytes reply, int64_t 
         std::string digits = hex2(static_cast<uint8_t>(sum + 1));
         reply[reply.size() - 3] = static_cast<uint8_t>(digits[0]);
         reply[reply.size() - 2] = static_cast<uint8_t>(digits[1]);
+    }
+    if (faults.cut)
+    {
+        reply.resize(reply.size() > faults.cut ? reply.size() - faults.cut : 0);
+        if (reply.empty() && faults.extra == 0)
+            return;
     }
     reply.insert(reply.end(), faults.extra, 0x55);
     const int64_t due = nowMs + faults.delayMs;

@@ -22,6 +22,9 @@ struct FaultSet
     unsigned splitMs = 0; // second half of each reply this much later
     unsigned delayMs = 0; // each reply this much later
     unsigned flood = 0;   // this many noise bytes instead of each reply
+    unsigned cut = 0;     // this many bytes dropped from the end of each reply
+    int from = -1;        // 0..255: the reply names this address instead of the module's
+    int refuse = -1;      // 0..255: a refusal ("?" or this RTU exception code) instead
 };
 
 // Parses "ADDR:KIND[=ARG]" and applies it to faults[ADDR].

@@ -107,17 +107,61 @@ TEST_F(SearchListImageTest, RoundTripKeepsLinesAndFields)
     EXPECT_EQ(0, std::memcmp(m_pImage->m_abyImage, pAgain->m_abyImage, SLI_FILE_SIZE));
 }
 
-TEST_F(SearchListImageTest, FullListFits)
+TEST_F(SearchListImageTest, ListsOfOneTwoAndAllRecordsComeBackWhole)
 {
     const Bytes vecReply = {'!', '0', '1', '4', '6', '1', '8', '\r'};
-    for (uint32_t i = 0; i < MODULE_LIST_MAX; ++i)
-        fnAdd(*m_pList, 1, vecReply);
+    for (uint32_t dwCount : {1u, 2u, MODULE_LIST_MAX})
+    {
+        SCOPED_TRACE(dwCount);
+        m_pList->m_dwCount.store(0);
+        for (uint32_t i = 0; i < dwCount; ++i)
+            fnAdd(*m_pList, 1, vecReply);
+        m_pList->m_astModule[dwCount - 1].m_chAddress = 0x5C; // the last one differs
+        std::unique_ptr<SearchListImage> pSaved(new SearchListImage());
+        pSaved->fnListToFile(*m_pList);
+        EXPECT_EQ(8u + dwCount * 294u, pSaved->m_dwCursor);
+        EXPECT_EQ(dwCount, fnDwordAt(pSaved->m_abyImage, 4));
+        // Read back from exactly the bytes a file of that list holds, nothing after them.
+        std::unique_ptr<SearchListImage> pRead(new SearchListImage());
+        std::memcpy(pRead->m_abyImage, pSaved->m_abyImage, 8 + dwCount * 294);
+        ASSERT_EQ(SliParseOk, pRead->fnLoadRead(8 + dwCount * 294));
+        m_pLoaded->m_dwCount.store(0);
+        pRead->fnFileToList(*m_pLoaded);
+        ASSERT_EQ(dwCount, m_pLoaded->m_dwCount.load());
+        EXPECT_STREQ("[01H] 4618 (VQASCII)", m_pLoaded->m_astModule[0].m_achListText);
+        EXPECT_EQ(0x5C, m_pLoaded->m_astModule[dwCount - 1].m_chAddress);
+    }
+}
+
+// What a load of a file of dwRead bytes gives: the bytes after the read never count, and a
+// file that ends before its last record is refused.
+TEST_F(SearchListImageTest, LoadOfAShortFile)
+{
+    fnAdd(*m_pList, 1, {'!', '0', '1', '4', '6', '5', '2', '\r'});
+    fnAdd(*m_pList, 1, {'!', '0', '2', '4', '6', '5', '2', '\r'});
     m_pImage->fnListToFile(*m_pList);
-    EXPECT_EQ(8u + 768u * 294u, m_pImage->m_dwCursor);
-    ASSERT_EQ(SliParseOk, m_pImage->fnFileParse());
-    m_pImage->fnFileToList(*m_pLoaded);
-    EXPECT_EQ(768u, m_pLoaded->m_dwCount.load());
-    EXPECT_STREQ("[01H] 4618 (VQASCII)", m_pLoaded->m_astModule[767].m_achListText);
+    struct Row
+    {
+        uint32_t dwRead;
+        uint32_t dwResult;
+    };
+    const Row astRows[] = {
+        {0, SliParseBadVersion},
+        {4, SliParseBadCount},
+        {8, SliParseShort},
+        {8 + 294, SliParseShort},
+        {8 + 2 * 294 - 1, SliParseShort},
+        {8 + 2 * 294, SliParseOk},
+        {SLI_FILE_SIZE, SliParseOk},
+    };
+    for (const Row& stRow : astRows)
+    {
+        SCOPED_TRACE(stRow.dwRead);
+        std::unique_ptr<SearchListImage> pRead(new SearchListImage());
+        std::memset(pRead->m_abyImage, 0x01, SLI_FILE_SIZE); // left by an earlier file
+        std::memcpy(pRead->m_abyImage, m_pImage->m_abyImage, stRow.dwRead);
+        EXPECT_EQ(stRow.dwResult, pRead->fnLoadRead(stRow.dwRead));
+    }
 }
 
 struct CorruptCase

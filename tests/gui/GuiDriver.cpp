@@ -95,15 +95,18 @@ std::string fnNarrow(const std::wstring& text)
     {
         return std::string();
     }
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                        nullptr);
     return out;
 }
 
-GuiDriver::~GuiDriver() { Kill(); }
+GuiDriver::~GuiDriver()
+{
+    Kill();
+}
 
 bool GuiDriver::Start(const std::wstring& exePath)
 {
@@ -136,7 +139,8 @@ bool GuiDriver::Start(const std::wstring& exePath)
     m_dwPid = m_stProc.dwProcessId;
     WaitForInputIdle(m_stProc.hProcess, 10000);
     bool found = WaitUntil(
-        [this] {
+        [this]
+        {
             for (HWND h : TopWindows())
             {
                 if (ClassOf(h) == L"ProgName" && IsWindowVisible(h))
@@ -206,7 +210,9 @@ std::vector<HWND> GuiDriver::TopWindows()
 }
 
 // A message box is a dialog whose only children are buttons, its text (static 0xFFFF) and its
-// icon; the program's own dialogs all have other controls as well.
+// icon (static 0x0440). A dialog of the program can look the same (a label without an id and
+// an OK button), so one more mark is needed: the icon, or the no-idle style of the system's
+// message box template.
 bool GuiDriver::IsMessageBox(HWND hWnd)
 {
     if (ClassOf(hWnd) != L"#32770")
@@ -214,6 +220,7 @@ bool GuiDriver::IsMessageBox(HWND hWnd)
         return false;
     }
     bool hasText = false;
+    bool hasMark = (GetWindowLongW(hWnd, GWL_STYLE) & DS_NOIDLEMSG) != 0;
     for (HWND c : fnChildren(hWnd))
     {
         int id = GetDlgCtrlID(c) & 0xFFFF;
@@ -222,19 +229,24 @@ bool GuiDriver::IsMessageBox(HWND hWnd)
         {
             hasText = true;
         }
-        else if (!(cls == L"Button" || (cls == L"Static" && id == 0x0440)))
+        else if (cls == L"Static" && id == 0x0440)
+        {
+            hasMark = true;
+        }
+        else if (cls != L"Button")
         {
             return false;
         }
     }
-    return hasText;
+    return hasText && hasMark;
 }
 
 HWND GuiDriver::WaitDialog(const std::wstring& caption, DWORD ms)
 {
     HWND found = nullptr;
     WaitUntil(
-        [&] {
+        [&]
+        {
             for (HWND h : TopWindows())
             {
                 if (IsWindowVisible(h) && ClassOf(h) == L"#32770" && Text(h) == caption &&
@@ -254,11 +266,47 @@ HWND GuiDriver::WaitDialog(const std::wstring& caption, DWORD ms)
     return found;
 }
 
+HWND GuiDriver::WaitAnyDialog(DWORD ms)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&]
+        {
+            for (HWND h : TopWindows())
+            {
+                if (IsWindowVisible(h) && ClassOf(h) == L"#32770" && !IsMessageBox(h))
+                {
+                    found = h;
+                    return true;
+                }
+            }
+            return false;
+        },
+        ms);
+    if (!found)
+    {
+        Fail(L"no dialog came up");
+    }
+    return found;
+}
+
+bool GuiDriver::CloseDialog(HWND hDlg)
+{
+    PostMessageW(hDlg, WM_CLOSE, 0, 0);
+    if (WaitUntil([&] { return !IsWindow(hDlg) || !IsWindowVisible(hDlg); }, 3000))
+    {
+        return true;
+    }
+    PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return WaitGone(hDlg);
+}
+
 HWND GuiDriver::WaitMessageBox(DWORD ms, const std::wstring& caption)
 {
     HWND found = nullptr;
     WaitUntil(
-        [&] {
+        [&]
+        {
             for (HWND h : TopWindows())
             {
                 if (IsWindowVisible(h) && IsMessageBox(h) &&
@@ -316,7 +364,8 @@ std::wstring GuiDriver::Describe()
     {
         out += L"  " + fnHex(h) + L" [" + ClassOf(h) + L"] '" + Text(h) + L"'" +
                (IsWindowVisible(h) ? L" visible" : L" hidden") +
-               (IsWindowEnabled(h) ? L"" : L" disabled") + L" owner " +
+               (IsWindowEnabled(h) ? L"" : L" disabled") +
+               (IsMessageBox(h) ? L" message box" : L"") + L" owner " +
                fnHex(GetWindow(h, GW_OWNER)) + L"\n";
         if (ClassOf(h) != L"#32770" || !IsWindowVisible(h))
         {
@@ -337,9 +386,15 @@ void GuiDriver::Fail(const std::wstring& what)
     m_lastError = what + L"; the program's windows:\n" + Describe();
 }
 
-void GuiDriver::PostCommand(WORD id) { PostMessageW(m_hMain, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+void GuiDriver::PostCommand(WORD id)
+{
+    PostMessageW(m_hMain, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
 
-void GuiDriver::PostClose() { PostMessageW(m_hMain, WM_CLOSE, 0, 0); }
+void GuiDriver::PostClose()
+{
+    PostMessageW(m_hMain, WM_CLOSE, 0, 0);
+}
 
 HWND GuiDriver::FindControl(int id, const wchar_t* cls)
 {
@@ -353,7 +408,10 @@ HWND GuiDriver::FindControl(int id, const wchar_t* cls)
     return nullptr;
 }
 
-void GuiDriver::Click(HWND hDlg, int id) { PostMessageW(GetDlgItem(hDlg, id), BM_CLICK, 0, 0); }
+void GuiDriver::Click(HWND hDlg, int id)
+{
+    PostMessageW(GetDlgItem(hDlg, id), BM_CLICK, 0, 0);
+}
 
 bool GuiDriver::SetText(HWND hCtl, const std::wstring& text)
 {
@@ -430,6 +488,17 @@ int GuiDriver::ComboSelection(HWND hCombo)
 {
     LRESULT sel = CB_ERR;
     return fnSend(hCombo, CB_GETCURSEL, 0, 0, &sel) ? static_cast<int>(sel) : CB_ERR;
+}
+
+bool GuiDriver::ListSelect(HWND hList, int index)
+{
+    LRESULT sel = LB_ERR;
+    if (!fnSend(hList, LB_SETCURSEL, static_cast<WPARAM>(index), 0, &sel) || sel != index)
+    {
+        return false;
+    }
+    WPARAM w = MAKEWPARAM(GetDlgCtrlID(hList), LBN_SELCHANGE);
+    return PostMessageW(GetParent(hList), WM_COMMAND, w, reinterpret_cast<LPARAM>(hList)) != 0;
 }
 
 LRESULT GuiDriver::Send(HWND hWnd, UINT msg, WPARAM w, LPARAM l)

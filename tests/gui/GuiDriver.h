@@ -19,7 +19,7 @@ struct MessageBoxInfo
 
 class GuiDriver
 {
-public:
+  public:
     static const DWORD kWaitMs = 5000;
 
     GuiDriver() = default;
@@ -41,6 +41,10 @@ public:
 
     // A visible dialog (class "#32770", not a message box) of the program with this caption.
     HWND WaitDialog(const std::wstring& caption, DWORD ms = kWaitMs);
+    // Any visible dialog of the program that is not a message box (a feature's window).
+    HWND WaitAnyDialog(DWORD ms = kWaitMs);
+    // Closes a dialog as its close box would (WM_CLOSE, then IDCANCEL); true when it is gone.
+    bool CloseDialog(HWND hDlg);
     // A visible message box of the program; with a caption, only one with that caption.
     HWND WaitMessageBox(DWORD ms = kWaitMs, const std::wstring& caption = L"");
     MessageBoxInfo ReadMessageBox(HWND hBox);
@@ -67,6 +71,8 @@ public:
     static std::vector<std::wstring> ListLines(HWND hList);
     static std::vector<std::wstring> ComboLines(HWND hCombo);
     static int ComboSelection(HWND hCombo);
+    // Selects a listbox line as a click would and tells the listbox's parent (LBN_SELCHANGE).
+    static bool ListSelect(HWND hList, int index);
     static bool ComboSelect(HWND hCombo, int index);
     // A message answered within the send time-out; -1 when the program did not answer.
     static LRESULT Send(HWND hWnd, UINT msg, WPARAM w, LPARAM l);
@@ -89,7 +95,7 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<HWND> TopWindows();
     bool IsMessageBox(HWND hWnd);
     void Fail(const std::wstring& what);

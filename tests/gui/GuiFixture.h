@@ -14,11 +14,14 @@
 #include <vector>
 
 // UTF-8 copy of a wide text, so that failures print readable Chinese.
-inline std::string U8(const std::wstring& text) { return fnNarrow(text); }
+inline std::string U8(const std::wstring& text)
+{
+    return fnNarrow(text);
+}
 
 class GuiTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -10,7 +10,10 @@
 namespace gui
 {
 
-int fnTestCom() { return _wtoi(fnEnv(L"VQ_TEST_COM").c_str()); }
+int fnTestCom()
+{
+    return _wtoi(fnEnv(L"VQ_TEST_COM").c_str());
+}
 
 std::wstring fnAppExe()
 {

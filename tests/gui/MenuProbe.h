@@ -25,7 +25,7 @@ struct MenuEntry
 
 class MenuProbe
 {
-public:
+  public:
     // Reads every item of the window's menu; false (with a reason) when the probe failed.
     static bool Read(HWND hMain, std::vector<MenuEntry>& out, std::wstring& error);
     // The item with this command id, or nullptr.

@@ -5,6 +5,7 @@
 
 #include "tests/gui/GuiSteps.h"
 #include "tests/gui/GuiTexts.h"
+#include "tests/gui/SimControl.h"
 
 #include <cstdio>
 
@@ -56,7 +57,10 @@ bool ShotRun::Shoot(const wchar_t* name)
     return true;
 }
 
-bool ShotRun::ShowMain() { return Shoot(L"main"); }
+bool ShotRun::ShowMain()
+{
+    return Shoot(L"main");
+}
 
 bool ShotRun::ShowComSet()
 {
@@ -128,7 +132,7 @@ bool ShotRun::ShowSearch()
     {
         return Fail(m_app.LastError());
     }
-    if (!gui::fnWaitSearchAddress(m_app, progress, L"03", 15000, error))
+    if (!gui::fnWaitSearchAddress(m_app, progress, L"05", 20000, error))
     {
         Fail(error);
     }
@@ -141,6 +145,119 @@ bool ShotRun::ShowSearch()
     return Shoot(L"main-list");
 }
 
+void ShotRun::ShowFeature(const wchar_t* name, int command, int listEntry)
+{
+    if (listEntry >= 0 &&
+        !GuiDriver::ListSelect(m_app.FindControl(gui::kIdModuleList, L"ListBox"), listEntry))
+    {
+        printf("shots: %s not available (no list entry %d)\n", fnNarrow(name).c_str(), listEntry);
+        return;
+    }
+    m_app.PostCommand(static_cast<WORD>(command));
+    HWND dlg = m_app.WaitAnyDialog(3000);
+    if (!dlg)
+    {
+        HWND box = m_app.WaitMessageBox(500);
+        printf("shots: %s not available\n", fnNarrow(name).c_str());
+        if (box)
+        {
+            GuiDriver::Click(box, IDOK);
+            m_app.WaitGone(box);
+        }
+        return;
+    }
+    if (command == gui::kIdmIoControl)
+    {
+        ShowIoLive(dlg);
+    }
+    Shoot(name);
+    if (!m_app.CloseDialog(dlg))
+    {
+        Fail(m_app.LastError());
+    }
+}
+
+void ShotRun::ShowModuleSet()
+{
+    if (!GuiDriver::ListSelect(m_app.FindControl(gui::kIdModuleList, L"ListBox"), 0))
+    {
+        printf("shots: module-set not available (no list entry 0)\n");
+        return;
+    }
+    m_app.PostCommand(static_cast<WORD>(gui::kIdmModuleSet));
+    HWND dlg = m_app.WaitAnyDialog(3000);
+    if (!dlg)
+    {
+        Fail(L"module-set: " + m_app.LastError());
+        return;
+    }
+    Shoot(L"module-set");
+    // The preselection is the module's own address, protocol and the port's rate.
+    GuiDriver::Click(dlg, 1053);
+    HWND box = m_app.WaitMessageBox(3000, gui::kProgramCaption);
+    if (box)
+    {
+        Shoot(L"module-set-report");
+        GuiDriver::Click(box, IDOK);
+        m_app.WaitGone(box);
+    }
+    else
+    {
+        Fail(L"module-set-report: " + m_app.LastError());
+    }
+    if (!m_app.CloseDialog(dlg))
+    {
+        Fail(m_app.LastError());
+    }
+}
+
+void ShotRun::ShowIoLive(HWND dlg)
+{
+    const int kOut1 = 1049, kOut2 = 1048; // VQ-4652
+    const int kPlot4624 = 1087, kPlot4637 = 1078;
+    if (GuiDriver::Item(dlg, kOut1))
+    {
+        GuiDriver::Click(dlg, kOut1);
+        GuiDriver::Click(dlg, kOut2);
+        Sleep(1500);
+    }
+    else if (GuiDriver::Item(dlg, kPlot4624) || GuiDriver::Item(dlg, kPlot4637))
+    {
+        Sleep(40000); // one sample a 0.8 s at 9600 bit/s: about 50 pixels of trace
+    }
+    else
+    {
+        Sleep(1500);
+    }
+}
+
+// One IO window per model found by the search, then settings, terminal and About.
+void ShotRun::ShowFeatures()
+{
+    SimControl sim;
+    if (sim.Available())
+    {
+        sim.Command("inputs 01 05"); // IN0 and IN2 lit on the VQ-4652GD
+        sim.Command("inputs 02 A5");
+    }
+    std::vector<std::wstring> lines = gui::fnModuleList(m_app);
+    for (size_t i = 0; i < lines.size(); ++i)
+    {
+        // "[01H] 4652GD (VQASCII)": the model name stands between the blank and the "(".
+        size_t from = lines[i].find(L"] ");
+        size_t to = lines[i].find(L" (");
+        if (from == std::wstring::npos || to == std::wstring::npos || to < from + 2)
+        {
+            continue;
+        }
+        std::wstring name = L"io-" + lines[i].substr(from + 2, to - from - 2);
+        ShowFeature(name.c_str(), gui::kIdmIoControl, static_cast<int>(i));
+    }
+    ShowModuleSet();
+    ShowTerminal();
+    ShowFeature(L"about", gui::kIdmAbout, -1);
+}
+
 int ShotRun::Run()
 {
     if (!m_app.Start(gui::fnAppExe()))
@@ -151,10 +268,63 @@ int ShotRun::Run()
     ShowMain();
     ShowComSet();
     ShowOpenError();
-    ShowSearch();
+    if (ShowSearch())
+    {
+        ShowFeatures();
+    }
     m_app.PostCommand(gui::kIdmExit);
     m_app.WaitExit(GuiDriver::kWaitMs, nullptr);
     m_app.Kill();
     printf("shots: %d taken, %d missed\n", m_nShots, m_nMissed);
     return m_nMissed == 0 ? 0 : 1;
+}
+
+namespace
+{
+int fnLineCount(const std::wstring& text)
+{
+    int lines = 0;
+    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2))
+    {
+        ++lines;
+    }
+    return lines;
+}
+} // namespace
+
+// The terminal after two commands in text (VQASCII), then after two in hex (Modbus RTU to the
+// VQ-4624 at 03, the CRC appended by the program).
+void ShotRun::ShowTerminal()
+{
+    m_app.PostCommand(gui::kIdmTerminal);
+    HWND dlg = m_app.WaitDialog(L"\x7ec8  \x7aef", 3000);
+    if (!dlg)
+    {
+        printf("shots: terminal not available\n");
+        return;
+    }
+    Sleep(600); // the box is emptied at the first 500 ms without data
+    HWND box = GuiDriver::Item(dlg, 1075);
+    auto send = [&](const wchar_t* command, int lines)
+    {
+        GuiDriver::SetText(GuiDriver::Item(dlg, 1078), command);
+        GuiDriver::Click(dlg, 1070);
+        GuiDriver::WaitUntil([&] { return fnLineCount(GuiDriver::Text(box)) >= lines; }, 3000);
+    };
+    send(L"$01M", 1);
+    send(L"$016", 2);
+    Shoot(L"terminal_text");
+    HWND protocol = GuiDriver::Item(dlg, 1062);
+    GuiDriver::ComboSelect(protocol, 2);
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(1062, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(protocol));
+    GuiDriver::Click(dlg, 1076);
+    GuiDriver::WaitUntil([&] { return GuiDriver::Text(box).empty(); }, 2000);
+    send(L"03 46 00", 1);
+    send(L"03 04 00 00 00 08", 2);
+    Shoot(L"terminal_hex");
+    if (!m_app.CloseDialog(dlg))
+    {
+        Fail(m_app.LastError());
+    }
 }

@@ -74,7 +74,8 @@ bool SimControl::Command(const std::string& line)
     }
     std::string want = std::to_string(seq);
     return GuiDriver::WaitUntil(
-        [&] {
+        [&]
+        {
             std::string ack = fnReadFile(File(L"ack"));
             while (!ack.empty() && (ack.back() == '\n' || ack.back() == '\r' || ack.back() == ' '))
             {
@@ -85,9 +86,15 @@ bool SimControl::Command(const std::string& line)
         5000);
 }
 
-bool SimControl::ResetDefaultBus() { return Command("reset " + m_defaultBus); }
+bool SimControl::ResetDefaultBus()
+{
+    return Command("reset " + m_defaultBus);
+}
 
-std::string SimControl::State() const { return fnReadFile(File(L"state")); }
+std::string SimControl::State() const
+{
+    return fnReadFile(File(L"state"));
+}
 
 std::vector<std::string> SimControl::BusLog() const
 {

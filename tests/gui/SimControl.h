@@ -9,7 +9,7 @@
 
 class SimControl
 {
-public:
+  public:
     // Reads VQ_SIM_CONTROL and VQ_SIM_BUS (the bus the simulator was started with).
     SimControl();
 
@@ -26,7 +26,7 @@ public:
     // The frames the program wrote after the log had `mark` lines, e.g. "24 30 31 4D 0D".
     std::vector<std::string> SentSince(size_t mark) const;
 
-private:
+  private:
     std::wstring File(const wchar_t* name) const { return m_dir + L"\\" + name; }
 
     std::wstring m_dir;

@@ -13,8 +13,8 @@ struct TextRow
 };
 
 const TextRow kComSetTexts[] = {
-    {1093, L"端    口:"}, {1094, L"波特率:"}, {1095, L"数据位:"}, {1096, L"校    验:"},
-    {1097, L"停止位:"},    {IDOK, L"确定"},   {IDCANCEL, L"取消"},
+    {1093, L"端    口:"}, {1094, L"波特率:"}, {1095, L"数据位:"},  {1096, L"校    验:"},
+    {1097, L"停止位:"},   {IDOK, L"确定"},    {IDCANCEL, L"取消"},
 };
 
 const wchar_t* const kBauds[] = {L"1200",  L"2400",  L"4800",  L"9600",
@@ -27,8 +27,8 @@ const int kPortButtons[] = {1002, 1003, 1004, 1008, 1009, 1005, 1006, 1007};
 bool fnPortExists(int com)
 {
     std::wstring path = L"\\\\.\\COM" + std::to_wstring(com);
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE)
     {
         return GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND;
@@ -41,7 +41,7 @@ bool fnPortExists(int com)
 
 class ComPortTest : public GuiTest
 {
-protected:
+  protected:
     // Checks menu, toolbar, list and status for the open (true) or closed port.
     void ExpectPortState(bool open, const std::wstring& status)
     {
@@ -187,5 +187,35 @@ TEST_F(ComPortTest, FeatureCommandsWithoutSelectionExplainWhy)
         EXPECT_EQ(U8(gui::kNoSelection), U8(info.text));
         GuiDriver::Click(box, IDOK);
         ASSERT_TRUE(app.WaitGone(box)) << U8(app.LastError());
+    }
+}
+
+// A toolbar button sends its menu command: the same dialog comes up, in both port states.
+TEST_F(ComPortTest, ToolbarButtonsOpenTheSameDialogsAsTheMenu)
+{
+    const struct
+    {
+        bool open;
+        int button;
+        const wchar_t* caption;
+    } kRows[] = {
+        {false, 1001, gui::kComSetCaption},
+        {true, 1003, gui::kComSetCaption},
+        {true, 1004, gui::kSearchCaption},
+    };
+    for (const auto& row : kRows)
+    {
+        SCOPED_TRACE(testing::Message() << "button " << row.button);
+        if (row.open && gui::fnStatusText(app).empty())
+        {
+            OPEN_SIM_PORT();
+        }
+        HWND button = app.FindControl(row.button, L"Button");
+        ASSERT_NE(nullptr, button);
+        GuiDriver::Click(GetParent(button), row.button);
+        HWND dlg = app.WaitDialog(row.caption);
+        GUI_ASSERT(dlg);
+        GuiDriver::Click(dlg, IDCANCEL);
+        ASSERT_TRUE(app.WaitGone(dlg)) << U8(app.LastError());
     }
 }

@@ -40,7 +40,7 @@ std::vector<std::string> fnDefaultLines(size_t n)
 
 class SearchTest : public GuiTest
 {
-protected:
+  protected:
     // Presses Stop and expects the progress dialog to close at once.
     void Stop(HWND progress)
     {
@@ -65,7 +65,8 @@ TEST_F(SearchTest, StartDialogShowsItsTextsAndCancelStartsNothing)
     app.PostCommand(gui::kIdmModuleSearch);
     HWND dlg = app.WaitDialog(gui::kSearchCaption);
     GUI_ASSERT(dlg);
-    EXPECT_EQ(U8(gui::kSearchPrompt), U8(GuiDriver::Text(GuiDriver::Item(dlg, gui::kIdSearchPrompt))));
+    EXPECT_EQ(U8(gui::kSearchPrompt),
+              U8(GuiDriver::Text(GuiDriver::Item(dlg, gui::kIdSearchPrompt))));
     EXPECT_EQ("00", U8(GuiDriver::Text(GuiDriver::Item(dlg, gui::kIdSearchStart))));
     EXPECT_EQ(U8(gui::kOk), U8(GuiDriver::Text(GuiDriver::Item(dlg, IDOK))));
     EXPECT_EQ(U8(gui::kCancel), U8(GuiDriver::Text(GuiDriver::Item(dlg, IDCANCEL))));

@@ -138,7 +138,8 @@ TEST_F(GuiTest, ToolbarCommandMovesTheListPanelAndTheCheckMark)
     HWND list = app.FindControl(gui::kIdModuleList, L"ListBox");
     ASSERT_NE(nullptr, list);
     HWND panel = GetParent(list);
-    auto top = [&] {
+    auto top = [&]
+    {
         RECT r;
         GetWindowRect(panel, &r);
         POINT p = {r.left, r.top};
@@ -173,7 +174,11 @@ TEST_F(GuiTest, ExitAndCloseBoxEndTheProgramWithCodeZero)
         }
         if (viaMenu)
         {
-            app.PostCommand(gui::kIdmExit);
+            // By position, as a technician finds it: the last item of the first menu.
+            std::vector<MenuEntry> menu = Menu();
+            const MenuEntry* exit = MenuProbe::At(menu, 0, 5);
+            ASSERT_NE(nullptr, exit);
+            app.PostCommand(static_cast<WORD>(exit->id));
         }
         else
         {

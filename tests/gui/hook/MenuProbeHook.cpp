@@ -31,8 +31,8 @@ size_t fnAppendItem(wchar_t* pOut, size_t nUsed, int nSub, HMENU hMenu, int nPos
     {
         return nUsed;
     }
-    int n = swprintf(pOut + nUsed, kMappingChars - nUsed, L"%d\t%d\t%u\t%u\t%u\t%ls\n", nSub,
-                     nPos, stInfo.wID, stInfo.fType, stInfo.fState, achText);
+    int n = swprintf(pOut + nUsed, kMappingChars - nUsed, L"%d\t%d\t%u\t%u\t%u\t%ls\n", nSub, nPos,
+                     stInfo.wID, stInfo.fType, stInfo.fState, achText);
     return n > 0 ? nUsed + static_cast<size_t>(n) : nUsed;
 }
 
@@ -72,8 +72,8 @@ void fnDumpMenu(HWND hWnd)
 
 } // namespace
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK VqMenuProbeHook(int nCode, WPARAM wParam,
-                                                                 LPARAM lParam)
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    VqMenuProbeHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
     if (nCode == HC_ACTION)
     {

@@ -1,0 +1,249 @@
+// IO Control through the program's own windows against the simulated default bus: each model's
+// window with its Chinese texts and title line, a relay click that reaches the module, lamps
+// that follow the module's inputs, analog values that follow the module, Close, and a window
+// reopened at once that never runs two worker pairs.
+#include "tests/gui/GuiFixture.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+const wchar_t kIoCaption[] = L"IO控制";
+const wchar_t kIoClose[] = L"关 闭";
+
+struct TextRow
+{
+    int id;
+    const wchar_t* text;
+};
+
+struct WindowRow
+{
+    int entry; // line of the default bus list
+    std::vector<TextRow> texts;
+};
+
+const WindowRow kWindows[] = {
+    {0,
+     {{1038, L"模块型号: 4652GD     地址(Hex): 01"},
+      {1115, L"输入通道"},
+      {1116, L"输出通道"},
+      {IDOK, kIoClose},
+      {1046, L"IN0"},
+      {1050, L"OUT0"}}},
+    {1, {{1052, L"模块型号: 4618     地址(Hex): 02"}, {1114, L"输入通道"}, {IDOK, kIoClose}}},
+    {2,
+     {{1013, L"模块型号: 4624     地址(Hex): 03"},
+      {1111, L"电流输入"},
+      {1112, L"电压输入"},
+      {IDOK, kIoClose},
+      {1087, L"Iin0"},
+      {1086, L"Uin3"}}},
+    {3, {{1019, L"模块型号: 4637     地址(Hex): 04"}, {1113, L"电流输入"}, {IDOK, kIoClose}}},
+};
+} // namespace
+
+class IoGuiTest : public GuiTest
+{
+  protected:
+    // Opens the port, searches the default bus (01..04) and stops after 04.
+    void SearchDefaultBus()
+    {
+        OpenSimPort();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        HWND progress = gui::fnStartSearch(app, L"00", error);
+        GUI_ASSERT(progress);
+        GUI_ASSERT(gui::fnWaitSearchAddress(app, progress, L"05", 20000, error));
+        GuiDriver::Click(progress, IDOK);
+        ASSERT_TRUE(app.WaitGone(progress)) << U8(app.LastError());
+        ASSERT_EQ(4u, gui::fnModuleList(app).size());
+    }
+
+    HWND OpenIo(int entry)
+    {
+        if (!GuiDriver::ListSelect(app.FindControl(gui::kIdModuleList, L"ListBox"), entry))
+            return nullptr;
+        app.PostCommand(gui::kIdmIoControl);
+        return app.WaitDialog(kIoCaption);
+    }
+
+    // Close ends the window within the worker's stop time.
+    void CloseIo(HWND dlg, DWORD ms)
+    {
+        ULONGLONG t0 = GetTickCount64();
+        GuiDriver::Click(dlg, IDOK);
+        ASSERT_TRUE(app.WaitGone(dlg, ms + 1000)) << U8(app.LastError());
+        EXPECT_LT(GetTickCount64() - t0, ms);
+    }
+
+    std::string Text(HWND dlg, int id) { return U8(GuiDriver::Text(GuiDriver::Item(dlg, id))); }
+};
+
+TEST_F(IoGuiTest, EachModelOpensItsWindowWithItsTexts)
+{
+    SearchDefaultBus();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    for (const WindowRow& row : kWindows)
+    {
+        SCOPED_TRACE("list entry " + std::to_string(row.entry));
+        HWND dlg = OpenIo(row.entry);
+        GUI_ASSERT(dlg);
+        for (const TextRow& text : row.texts)
+            EXPECT_EQ(U8(text.text), Text(dlg, text.id)) << "control " << text.id;
+        EXPECT_TRUE(app.NoMessageBox());
+        CloseIo(dlg, 2000);
+    }
+}
+
+TEST_F(IoGuiTest, RelayClickReachesTheModuleAndInputsLightTheLamps)
+{
+    SearchDefaultBus();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    ASSERT_TRUE(sim.Command("inputs 01 05"));
+    HWND dlg = OpenIo(0);
+    GUI_ASSERT(dlg);
+    GuiDriver::Click(dlg, 1049); // OUT1
+    EXPECT_TRUE(GuiDriver::WaitUntil(
+        [&] { return sim.State().find("01,4652GD,ascii,9600 outputs=02") != std::string::npos; },
+        3000))
+        << sim.State();
+    EXPECT_TRUE(GuiDriver::WaitUntil(
+        [&] { return GuiDriver::Send(GuiDriver::Item(dlg, 1049), BM_GETCHECK, 0, 0) == 1; }, 2000));
+    // Inputs 05: IN0 and IN2 show one bitmap, IN1 and IN3 the other (lamps 1042..1039).
+    auto image = [&](int id)
+    { return GuiDriver::Send(GuiDriver::Item(dlg, id), STM_GETIMAGE, IMAGE_BITMAP, 0); };
+    EXPECT_TRUE(GuiDriver::WaitUntil(
+        [&] {
+            return image(1042) == image(1040) && image(1041) == image(1039) &&
+                   image(1042) != image(1041);
+        },
+        2000));
+    ASSERT_TRUE(sim.Command("inputs 01 0A"));
+    const LRESULT lit = image(1042);
+    EXPECT_TRUE(
+        GuiDriver::WaitUntil([&] { return image(1041) == lit && image(1042) != lit; }, 1000))
+        << "IN1 did not light within two polls";
+    CloseIo(dlg, 1000);
+}
+
+TEST_F(IoGuiTest, AnalogValuesFollowTheModuleUntilClose)
+{
+    SearchDefaultBus();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    for (int ch = 0; ch < 8; ++ch)
+        ASSERT_TRUE(sim.Command("analog 03 " + std::to_string(ch) + (ch < 4 ? " 12.345" : " 7.5")));
+    HWND dlg = OpenIo(2); // [03H] 4624 (Modbus RTU)
+    GUI_ASSERT(dlg);
+    EXPECT_EQ("00.000", Text(dlg, 1018));
+    EXPECT_TRUE(GuiDriver::WaitUntil(
+        [&] { return Text(dlg, 1018) == "12.345" && Text(dlg, 1029) == "7.500"; }, 4000))
+        << Text(dlg, 1018) << " " << Text(dlg, 1029);
+    // Close waits for the receive worker: the 800 ms reply wait, the read and one wait.
+    CloseIo(dlg, 2300);
+    EXPECT_TRUE(app.NoMessageBox());
+}
+
+namespace
+{
+// The frames the program sent to one address, with their time of day in ms, from the
+// simulator's log lines "HH:MM:SS.mmm pc>bus 24 30 31 36 0D" (ASCII frames by the address
+// characters, Modbus frames by their first byte).
+struct TimedPoll
+{
+    long ms;
+    std::string bytes;
+};
+
+std::vector<TimedPoll> fnPollTimes(const std::string& addrAscii, const std::string& addrRtu)
+{
+    std::vector<TimedPoll> times;
+    std::wstring log = fnEnv(L"VQ_SIM_LOG");
+    if (log.empty())
+        return times;
+    FILE* file = _wfopen(fnWinPath(log).c_str(), L"rb");
+    if (!file)
+        return times;
+    char line[512];
+    while (fgets(line, sizeof line, file))
+    {
+        int h = 0, m = 0, s = 0, ms = 0;
+        const char* frame = strstr(line, "pc>bus ");
+        if (!frame || sscanf(line, "%d:%d:%d.%d", &h, &m, &s, &ms) != 4)
+            continue;
+        std::string bytes(frame + 7);
+        if (bytes.compare(0, addrAscii.size(), addrAscii) == 0 ||
+            bytes.compare(0, addrRtu.size(), addrRtu) == 0)
+            times.push_back({((h * 60L + m) * 60L + s) * 1000L + ms, bytes});
+    }
+    fclose(file);
+    return times;
+}
+
+struct ReopenRow
+{
+    int entry;
+    const char* addrAscii; // "$01" / "#03" as logged bytes
+    const char* addrRtu;
+    long minGapMs; // one pair never polls faster than this
+    DWORD closeMs; // Close to the window gone
+};
+} // namespace
+
+// Open, watch, close, and open the same window again at once: the second pair starts only
+// after the first has ended, so the module never sees two pairs' polls interleaved.
+TEST_F(IoGuiTest, ReopenAtOnceNeverInterleavesTwoPairsOfPolls)
+{
+    const ReopenRow rows[] = {
+        {0, "24 30 31", "01 01", 180, 1000},       // 4652GD VQASCII: the 200 ms pace
+        {1, "24 30 32", "02 02", 180, 1000},       // 4618 VQASCII-CHK
+        {2, "23 30 33", "03 04 00 00", 700, 2300}, // 4624 Modbus RTU: the 800 ms reply wait
+        {3, "23 30 34", "04 04 00 00", 700, 2300}, // 4637 VQASCII
+    };
+    SearchDefaultBus();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    for (const ReopenRow& row : rows)
+    {
+        SCOPED_TRACE("list entry " + std::to_string(row.entry));
+        const size_t before = fnPollTimes(row.addrAscii, row.addrRtu).size();
+        for (int round = 0; round < 2; ++round)
+        {
+            HWND dlg = OpenIo(row.entry);
+            GUI_ASSERT(dlg);
+            // Watch: the window shows what the module sends (inputs off, values ramping).
+            if (row.entry >= 2)
+            {
+                const int field = row.entry == 2 ? 1018 : 1028;
+                EXPECT_TRUE(GuiDriver::WaitUntil(
+                    [&]
+                    {
+                        const std::string value = Text(dlg, field);
+                        return !value.empty() && value != "00.000";
+                    },
+                    3000));
+                Sleep(1000);
+            }
+            else
+            {
+                Sleep(1200);
+            }
+            EXPECT_TRUE(app.NoMessageBox());
+            CloseIo(dlg, row.closeMs);
+        }
+        std::vector<TimedPoll> times = fnPollTimes(row.addrAscii, row.addrRtu);
+        ASSERT_GE(times.size(), before + 4);
+        for (size_t i = before + 1; i < times.size(); ++i)
+        {
+            EXPECT_GE(times[i].ms - times[i - 1].ms, row.minGapMs)
+                << "poll " << i - before << ": " << times[i - 1].bytes << " then "
+                << times[i].bytes;
+        }
+    }
+}

@@ -1,0 +1,196 @@
+// The windows a command opens are told apart from those already up by listing the program's
+// dialogs before the command; a command that opens nothing within two seconds is reported.
+#include "tests/soak/SoakSteps.h"
+
+#include "tests/gui/GuiSteps.h"
+#include "tests/gui/GuiTexts.h"
+
+#include <algorithm>
+
+namespace
+{
+
+struct EnumDialogs
+{
+    DWORD pid;
+    std::vector<HWND>* out;
+};
+
+BOOL CALLBACK fnEnumDialogs(HWND hWnd, LPARAM lParam)
+{
+    EnumDialogs* e = reinterpret_cast<EnumDialogs*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == e->pid && IsWindowVisible(hWnd) && GuiDriver::ClassOf(hWnd) == L"#32770" &&
+        GetDlgItem(hWnd, 0xFFFF) == nullptr) // not a message box
+    {
+        e->out->push_back(hWnd);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> fnDialogs(DWORD pid)
+{
+    std::vector<HWND> out;
+    EnumDialogs e = {pid, &out};
+    EnumWindows(fnEnumDialogs, reinterpret_cast<LPARAM>(&e));
+    return out;
+}
+
+} // namespace
+
+const std::vector<FeatureWindow>& fnFeatureWindows()
+{
+    static const std::vector<FeatureWindow> windows = {
+        {"About", gui::kIdmAbout, -1, false},
+        {"Search start", gui::kIdmModuleSearch, -1, false},
+        {"Module settings", gui::kIdmModuleSet, 0, true},
+        {"Terminal", gui::kIdmTerminal, -1, true},
+        {"IO 4652GD", gui::kIdmIoControl, 0, true},
+        {"IO 4618", gui::kIdmIoControl, 1, true},
+        {"IO 4624", gui::kIdmIoControl, 2, true},
+        {"IO 4637", gui::kIdmIoControl, 3, true},
+    };
+    return windows;
+}
+
+SoakSession::~SoakSession()
+{
+    delete m_pProbe;
+    m_app.Kill();
+}
+
+bool SoakSession::Start(std::wstring& error)
+{
+    int com = gui::fnTestCom();
+    if (com <= 0)
+    {
+        error = L"VQ_TEST_COM is not set";
+        return false;
+    }
+    if (!m_app.Start(gui::fnAppExe()))
+    {
+        error = m_app.LastError();
+        return false;
+    }
+    delete m_pProbe;
+    m_pProbe = new ResourceProbe(m_app.Pid());
+    if (!gui::fnOpenPort(m_app, com, 3, error) || !Search(error))
+    {
+        return false;
+    }
+    // The search pair ends within a reply wait and its closing pause after the Stop.
+    Sleep(1500);
+    m_dwIdleThreads = m_pProbe->Threads();
+    return true;
+}
+
+bool SoakSession::Search(std::wstring& error)
+{
+    HWND progress = gui::fnStartSearch(m_app, L"00", error);
+    if (!progress || !gui::fnWaitSearchAddress(m_app, progress, L"05", 20000, error))
+    {
+        return false;
+    }
+    GuiDriver::Click(progress, IDOK);
+    if (!m_app.WaitGone(progress))
+    {
+        error = L"the search did not stop";
+        return false;
+    }
+    if (gui::fnModuleList(m_app).size() != 4)
+    {
+        error = L"the search did not find the four modules of the default bus";
+        return false;
+    }
+    return true;
+}
+
+HWND SoakSession::Open(const FeatureWindow& f, std::wstring& error)
+{
+    if (f.entry >= 0 &&
+        !GuiDriver::ListSelect(m_app.FindControl(gui::kIdModuleList, L"ListBox"), f.entry))
+    {
+        error = L"cannot select list entry " + std::to_wstring(f.entry);
+        return nullptr;
+    }
+    m_before = fnDialogs(m_app.Pid());
+    m_app.PostCommand(f.command);
+    HWND found = nullptr;
+    GuiDriver::WaitUntil(
+        [&]
+        {
+            for (HWND h : fnDialogs(m_app.Pid()))
+            {
+                if (std::find(m_before.begin(), m_before.end(), h) == m_before.end())
+                {
+                    found = h;
+                    return true;
+                }
+            }
+            return false;
+        },
+        2000);
+    if (!found)
+    {
+        error = L"no window appeared";
+    }
+    return found;
+}
+
+long SoakSession::Close(HWND hDlg, const FeatureWindow& f, std::wstring& error)
+{
+    double t0 = fnNowMs();
+    PostMessageW(hDlg, WM_CLOSE, 0, 0);
+    if (!m_app.WaitGone(hDlg, 3000))
+    {
+        PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+        if (!m_app.WaitGone(hDlg, 2000))
+        {
+            error = L"the window did not close";
+            return -1;
+        }
+    }
+    if (!f.bWorkers)
+    {
+        return 0;
+    }
+    long waited = m_pProbe->WaitThreadsAtMost(m_dwIdleThreads, 5000);
+    if (waited < 0)
+    {
+        error = L"the worker pair still runs 5 s after the close";
+        return -1;
+    }
+    return static_cast<long>(fnNowMs() - t0);
+}
+
+bool SoakSession::ReopenPort(std::wstring& error)
+{
+    m_app.PostCommand(gui::kIdmComClose);
+    if (!GuiDriver::WaitUntil([&] { return gui::fnStatusText(m_app).find(L"已打开") != 0; },
+                              GuiDriver::kWaitMs))
+    {
+        error = L"COM Close did not change the status line: " + gui::fnStatusText(m_app);
+        return false;
+    }
+    return gui::fnOpenPort(m_app, gui::fnTestCom(), 3, error);
+}
+
+std::wstring SoakSession::TakeMessageBox()
+{
+    HWND box = m_app.WaitMessageBox(0);
+    if (!box)
+    {
+        return L"";
+    }
+    MessageBoxInfo info = m_app.ReadMessageBox(box);
+    m_app.CloseDialog(box);
+    return info.caption + L": " + info.text;
+}
+
+bool SoakSession::Responsive(DWORD ms)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(m_app.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &result) !=
+           0;
+}

@@ -1,0 +1,456 @@
+// The terminal end to end under Wine: Idm_Terminal, its two threads and the Terminal dialog
+// (run modally, as the main window runs it) against the simulated bus. An operator thread works
+// the dialog with sent messages, so each click has been handled when the call returns; message
+// boxes are captured. Golden frames and CRCs were worked out with an independent CRC-16/Modbus
+// and byte sum in Python; the wire is read from the simulator's log.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "serial/CommIo.h"
+#include "serial/CommTRC.h"
+#include "terminal/TerminalComm.h"
+#include "terminal/TerminalDlg.h"
+#include "tests/win32/MessageCapture.h"
+#include "tests/win32/SearchTestSupport.h"
+#include "tests/win32/SimBus.h"
+
+namespace
+{
+const uint32_t INDEX_9600 = 3;
+
+std::string fnReadAll(const std::string& sPath)
+{
+    std::string sData;
+    FILE* pFile = fopen(sPath.c_str(), "rb");
+    if (pFile == nullptr)
+        return sData;
+    char achBuf[4096];
+    size_t n;
+    while ((n = fread(achBuf, 1, sizeof(achBuf), pFile)) > 0)
+        sData.append(achBuf, n);
+    fclose(pFile);
+    return sData;
+}
+
+// The bytes the simulated modules sent to the PC after the log had nOffset bytes.
+std::string fnBusBytesSince(size_t nOffset)
+{
+    const char* pchLog = getenv("VQ_SIM_LOG");
+    std::string sData = pchLog != nullptr ? fnReadAll(fnUnixToWinePath(pchLog)) : "";
+    std::string sBytes;
+    size_t nPos = nOffset;
+    while (nPos < sData.size())
+    {
+        size_t nEnd = sData.find('\n', nPos);
+        if (nEnd == std::string::npos)
+            nEnd = sData.size();
+        std::string sLine = sData.substr(nPos, nEnd - nPos);
+        size_t nMark = sLine.find("bus>pc ");
+        if (nMark != std::string::npos)
+        {
+            for (size_t i = nMark + 7; i + 1 < sLine.size(); i += 3)
+                sBytes.push_back(static_cast<char>(strtoul(sLine.substr(i, 2).c_str(), NULL, 16)));
+        }
+        nPos = nEnd + 1;
+    }
+    return sBytes;
+}
+
+// What an operator does with the open dialog, from its own thread.
+class Operator
+{
+  public:
+    explicit Operator(HWND hDlg) : m_hDlg(hDlg) {}
+
+    HWND Item(int nId) const { return GetDlgItem(m_hDlg, nId); }
+    void Click(int nId) const
+    {
+        SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Item(nId)));
+    }
+    void Protocol(int nIndex) const
+    {
+        SendMessageW(Item(IDC_TERM_PROTOCOL), CB_SETCURSEL, nIndex, 0);
+        SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(IDC_TERM_PROTOCOL, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(Item(IDC_TERM_PROTOCOL)));
+    }
+    void Check(int nId, bool bOn) const
+    {
+        SendMessageW(Item(nId), BM_SETCHECK, bOn ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    void Type(int nId, const std::wstring& wsText) const
+    {
+        SendMessageW(Item(nId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wsText.c_str()));
+    }
+    std::wstring Text(int nId) const
+    {
+        static wchar_t s_awch[8192];
+        s_awch[0] = L'\0';
+        SendMessageW(Item(nId), WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(s_awch));
+        return s_awch;
+    }
+    bool Enabled(int nId) const { return IsWindowEnabled(Item(nId)) != FALSE; }
+    // Polls the return box until it equals wsWant; false after dwMs.
+    bool WaitReturn(const std::wstring& wsWant, DWORD dwMs) const
+    {
+        DWORD dwStart = GetTickCount();
+        while (Text(IDC_TERM_RETURN) != wsWant)
+        {
+            if (GetTickCount() - dwStart > dwMs)
+                return false;
+            Sleep(20);
+        }
+        return true;
+    }
+    HWND Dialog() const { return m_hDlg; }
+
+  private:
+    HWND m_hDlg;
+};
+
+typedef std::function<void(const Operator&)> Script;
+
+struct Session
+{
+    Script fnScript;
+    bool bTimedOut = false;
+};
+
+DWORD WINAPI fnOperate(LPVOID pvParam)
+{
+    Session& stSession = *static_cast<Session*>(pvParam);
+    DWORD dwStart = GetTickCount();
+    while (gstTerminalDlg.m_hDlg.load() == NULL)
+    {
+        if (GetTickCount() - dwStart > 3000)
+        {
+            stSession.bTimedOut = true;
+            return 0;
+        }
+        Sleep(10);
+    }
+    HWND hDlg = gstTerminalDlg.m_hDlg.load();
+    Sleep(600); // the return box is emptied at the first 500 ms without data
+    stSession.fnScript(Operator(hDlg));
+    if (gstTerminalDlg.m_hDlg.load() != NULL)
+        SendMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+}
+
+class TerminalTest : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!m_stBus.Available())
+            GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
+        gstTerminalDlg.m_stSetting = TerminalSetting();
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(fnCommPairWait(gstCommTRCTerminal, 3000));
+        if (m_stBus.Available())
+            m_stBus.Reset("01,4652,ascii,9600");
+    }
+
+    // Opens the terminal as the main window does and lets fnScript work it; the dialog's
+    // result, -1 when the pair did not start.
+    INT_PTR Open(const Script& fnScript)
+    {
+        Session stSession;
+        stSession.fnScript = fnScript;
+        if (Idm_Terminal(NULL) != 0)
+            return -1;
+        HANDLE hThread = CreateThread(NULL, 0, fnOperate, &stSession, 0, NULL);
+        INT_PTR nResult = DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_TERMINAL),
+                                          NULL, TerminalDlgProc, 0);
+        WaitForSingleObject(hThread, 20000);
+        CloseHandle(hThread);
+        EXPECT_FALSE(stSession.bTimedOut) << "the dialog did not come up";
+        return nResult;
+    }
+
+    SimBus m_stBus;
+};
+
+const wchar_t HEX_ERROR[] = L"\x8f93\x5165\x7684HEX\x683c\x5f0f\x6570\x636e\x9519\x8bef\xff01";
+const wchar_t TERMINAL[] = L"\x7ec8\x7aef";
+} // namespace
+
+// A command of each protocol, completed as the check boxes say, reaches the wire byte for byte,
+// and the module's answer shows in the return box: whole in text even when it comes in two
+// pieces, one line per piece in hex. Hex text that does not convert sends nothing.
+TEST_F(TerminalTest, ACommandOfEachProtocolGoesOutExactlyAndItsAnswerIsShown)
+{
+    struct Row
+    {
+        const char* pchBus;
+        const char* pchFault;
+        int nProtocol;
+        bool bChk, bCr, bCrc;
+        const wchar_t* pwchCommand;
+        const char* pchFrame; // nullptr: refused with the bad-hex message
+        const wchar_t* pwchShown;
+    };
+    const Row astRows[] = {
+        // VQASCII ignores the (hidden) checksum box.
+        {"01,4652,ascii,9600", "", 0, true, true, true, L"$01M", "24 30 31 4D 0D", L"!014652\r\n"},
+        {"02,4618,chk,9600", "", 1, true, true, true, L"$02M", "24 30 32 4D 44 33 0D",
+         L"!02461856\r\n"},
+        // The checksum digits typed by hand, nothing appended but the CR.
+        {"02,4618,chk,9600", "", 1, false, true, true, L"$02MD3", "24 30 32 4D 44 33 0D",
+         L"!02461856\r\n"},
+        {"03,4624,rtu,9600", "", 2, true, true, true, L"03 46 00", "03 46 00 B3 A0",
+         L"03 46 00 00 46 24 00 DC 73 \r\n"},
+        {"03,4624,rtu,9600", "", 2, true, true, true, L"034600", "03 46 00 B3 A0",
+         L"03 46 00 00 46 24 00 DC 73 \r\n"},
+        // CRC typed by hand with "追加CRC" off; the CR box does not belong to Modbus.
+        {"03,4624,rtu,9600", "", 2, false, true, false, L"03 46 00 b3 a0", "03 46 00 B3 A0",
+         L"03 46 00 00 46 24 00 DC 73 \r\n"},
+        {"01,4652,ascii,9600", "01:split=300", 0, true, true, true, L"$01M", "24 30 31 4D 0D",
+         L"!014652\r\n"},
+        {"03,4624,rtu,9600", "03:split=300", 2, true, true, true, L"03 46 00", "03 46 00 B3 A0",
+         L"03 46 00 00 \r\n46 24 00 DC 73 \r\n"},
+        {"03,4624,rtu,9600", "", 2, true, true, true, L"3 46 00", nullptr, L""},
+        {"03,4624,rtu,9600", "", 2, true, true, true, L"", nullptr, L""},
+    };
+    SimPort stPort(INDEX_9600);
+    ASSERT_TRUE(stPort.IsOpen());
+    for (const Row& stRow : astRows)
+    {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(stRow.pwchCommand)) + stRow.pchFault);
+        ASSERT_TRUE(m_stBus.Reset(stRow.pchBus));
+        if (*stRow.pchFault != '\0')
+        {
+            ASSERT_TRUE(m_stBus.Fault(stRow.pchFault));
+        }
+        MessageCapture stCapture;
+        size_t nLog = fnSimLogSize();
+        bool bShown = false;
+        HWND hDlg = NULL;
+        EXPECT_EQ(0, Open(
+                         [&](const Operator& stOp)
+                         {
+                             hDlg = stOp.Dialog();
+                             stOp.Protocol(stRow.nProtocol);
+                             stOp.Check(IDC_TERM_APPEND_CHK, stRow.bChk);
+                             stOp.Check(IDC_TERM_APPEND_CR, stRow.bCr);
+                             stOp.Check(IDC_TERM_APPEND_CRC, stRow.bCrc);
+                             stOp.Type(IDC_TERM_COMMAND, stRow.pwchCommand);
+                             stOp.Click(IDC_TERM_SEND);
+                             bShown = stOp.WaitReturn(stRow.pwchShown, 2000);
+                             Sleep(stRow.pchFrame == nullptr ? 300 : 0);
+                             EXPECT_FALSE(stOp.Enabled(IDC_TERM_STOP));
+                         }));
+        EXPECT_TRUE(bShown);
+        std::vector<std::string> asWant;
+        if (stRow.pchFrame != nullptr)
+            asWant.push_back(stRow.pchFrame);
+        EXPECT_EQ(asWant, fnSimLogFramesSince(nLog));
+        if (stRow.pchFrame == nullptr)
+        {
+            ASSERT_EQ(1, stCapture.Count());
+            EXPECT_EQ(HEX_ERROR, stCapture.Last().wsText);
+            EXPECT_EQ(TERMINAL, stCapture.Last().wsCaption);
+            EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), stCapture.Last().uIcon);
+            EXPECT_EQ(hDlg, stCapture.Last().hOwner);
+        }
+        else
+        {
+            EXPECT_EQ(0, stCapture.Count());
+        }
+        EXPECT_TRUE(fnCommPairWait(gstCommTRCTerminal, 3000));
+    }
+}
+
+// Continuous send at 100 ms for 5 s writes the frame 50 times (+-1); Stop ends it at once and
+// the dialog is idle again; a second run ended by Exit sends nothing after the close either.
+TEST_F(TerminalTest, ContinuousSendKeepsItsPeriodAndStopsOnStopAndOnClose)
+{
+    SimPort stPort(INDEX_9600);
+    ASSERT_TRUE(stPort.IsOpen());
+    ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,9600"));
+    MessageCapture stCapture;
+    size_t nLog = fnSimLogSize();
+    size_t nAtStop = 0;
+    size_t nAfterStop = 0;
+    Open(
+        [&](const Operator& stOp)
+        {
+            stOp.Type(IDC_TERM_INTERVAL, L"100");
+            stOp.Type(IDC_TERM_COMMAND, L"$01M");
+            stOp.Click(IDC_TERM_CONTINUOUS);
+            EXPECT_FALSE(stOp.Enabled(IDC_TERM_SEND));
+            EXPECT_FALSE(stOp.Enabled(IDC_TERM_COMMAND));
+            EXPECT_FALSE(stOp.Enabled(IDC_TERM_INTERVAL));
+            EXPECT_TRUE(stOp.Enabled(IDC_TERM_STOP));
+            Sleep(5000);
+            stOp.Click(IDC_TERM_STOP);
+            Sleep(150); // the last frame's log line
+            nAtStop = fnSimLogFramesSince(nLog).size();
+            Sleep(700);
+            nAfterStop = fnSimLogFramesSince(nLog).size();
+            EXPECT_TRUE(stOp.Enabled(IDC_TERM_SEND));
+            EXPECT_TRUE(stOp.Enabled(IDC_TERM_COMMAND));
+            EXPECT_FALSE(stOp.Enabled(IDC_TERM_STOP));
+        });
+    EXPECT_NEAR(50.0, static_cast<double>(nAtStop), 1.0);
+    EXPECT_EQ(nAtStop, nAfterStop) << "a frame after Stop";
+    for (const std::string& sFrame : fnSimLogFramesSince(nLog))
+        ASSERT_EQ("24 30 31 4D 0D", sFrame) << "every frame of a run repeats the same bytes";
+
+    // Exit in the middle of a run: the pair ends within one interval, no frame after it.
+    nLog = fnSimLogSize();
+    Open(
+        [&](const Operator& stOp)
+        {
+            EXPECT_EQ(L"100", stOp.Text(IDC_TERM_INTERVAL)) << "the interval is kept";
+            stOp.Click(IDC_TERM_CONTINUOUS);
+            Sleep(1000);
+        });
+    DWORD dwClosed = GetTickCount();
+    EXPECT_TRUE(fnCommPairWait(gstCommTRCTerminal, 3000));
+    EXPECT_LT(GetTickCount() - dwClosed, 700u);
+    size_t nAtClose = fnSimLogFramesSince(nLog).size();
+    EXPECT_NEAR(10.0, static_cast<double>(nAtClose), 1.5);
+    Sleep(500);
+    EXPECT_EQ(nAtClose, fnSimLogFramesSince(nLog).size()) << "a frame after Exit";
+    EXPECT_EQ(0, stCapture.Count());
+}
+
+// 10,000 bytes of noise in answer to one command: the box keeps only the newest text, exactly
+// the tail of what came, within the cap, and the dialog answers all the while.
+TEST_F(TerminalTest, AFloodKeepsTheNewestTextWithinTheCapAndTheDialogResponsive)
+{
+    SimPort stPort(INDEX_9600);
+    ASSERT_TRUE(stPort.IsOpen());
+    ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,9600"));
+    ASSERT_TRUE(m_stBus.Fault("01:flood=10000"));
+    size_t nLog = fnSimLogSize();
+    DWORD dwSlowest = 0;
+    std::wstring wsShown;
+    Open(
+        [&](const Operator& stOp)
+        {
+            stOp.Type(IDC_TERM_COMMAND, L"$01M");
+            stOp.Click(IDC_TERM_SEND);
+            // Until the box has not changed for 700 ms, the dialog must answer within 500 ms.
+            std::wstring wsLast;
+            DWORD dwStable = GetTickCount();
+            DWORD dwStart = GetTickCount();
+            while (GetTickCount() - dwStable < 700 && GetTickCount() - dwStart < 15000)
+            {
+                DWORD dwBefore = GetTickCount();
+                DWORD_PTR dwResult = 0;
+                EXPECT_NE(0, SendMessageTimeoutW(stOp.Dialog(), WM_NULL, 0, 0, SMTO_NORMAL, 500,
+                                                 &dwResult));
+                dwSlowest = std::max<DWORD>(dwSlowest, GetTickCount() - dwBefore);
+                std::wstring wsNow = stOp.Text(IDC_TERM_RETURN);
+                if (wsNow != wsLast)
+                {
+                    wsLast = wsNow;
+                    dwStable = GetTickCount();
+                }
+                Sleep(20);
+            }
+            wsShown = wsLast;
+        });
+    std::string sFlood = fnBusBytesSince(nLog);
+    ASSERT_GE(sFlood.size(), 10000u);
+    EXPECT_LT(dwSlowest, 500u);
+    EXPECT_GE(wsShown.size(), 1987u);
+    EXPECT_LE(wsShown.size(), 2047u);
+    ASSERT_LE(wsShown.size(), sFlood.size());
+    std::wstring wsTail(sFlood.end() - static_cast<long>(wsShown.size()), sFlood.end());
+    EXPECT_TRUE(wsTail == wsShown) << "the box must show the newest bytes exactly";
+}
+
+// Sends pressed faster than the transmit thread writes are neither lost nor reordered, and no
+// frame is written over while it goes out.
+TEST_F(TerminalTest, SendsPressedInQuickSuccessionAllGoOutInOrder)
+{
+    SimPort stPort(INDEX_9600);
+    ASSERT_TRUE(stPort.IsOpen());
+    const wchar_t* const apwchCommands[] = {L"$01M", L"$016", L"$02M", L"$03M",
+                                            L"$04M", L"$056", L"$06M", L"$07M"};
+    const std::vector<std::string> asWant = {"24 30 31 4D 0D", "24 30 31 36 0D", "24 30 32 4D 0D",
+                                             "24 30 33 4D 0D", "24 30 34 4D 0D", "24 30 35 36 0D",
+                                             "24 30 36 4D 0D", "24 30 37 4D 0D"};
+    for (int nRound = 0; nRound < 3; ++nRound)
+    {
+        SCOPED_TRACE(nRound);
+        size_t nLog = fnSimLogSize();
+        Open(
+            [&](const Operator& stOp)
+            {
+                // Round 0 lets the thread run; later rounds hold it on its request event (where
+                // it holds no lock), so that every press comes while it is busy.
+                HANDLE hTx = gstCommTRCTerminal.m_stTx.m_hThread;
+                if (nRound > 0)
+                    SuspendThread(hTx);
+                for (const wchar_t* pwch : apwchCommands)
+                {
+                    stOp.Type(IDC_TERM_COMMAND, pwch);
+                    stOp.Click(IDC_TERM_SEND);
+                }
+                if (nRound > 0)
+                    ResumeThread(hTx);
+                Sleep(800);
+            });
+        EXPECT_EQ(asWant, fnSimLogFramesSince(nLog));
+    }
+}
+
+// Every byte from 0x80 up stands for a character of its own unless it pairs with another high
+// byte into a Chinese character; an ASCII byte after it is never swallowed, and the edit
+// control keeps such text as given.
+TEST(TerminalReturnText, HighBytesNeverHideTheBytesAroundThem)
+{
+    HWND hEdit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_MULTILINE, 0, 0, 200, 100, NULL,
+                                 NULL, GetModuleHandleW(NULL), NULL);
+    ASSERT_NE(static_cast<HWND>(NULL), hEdit);
+    for (int nByte = 0x01; nByte <= 0xFF; ++nByte)
+    {
+        SCOPED_TRACE(nByte);
+        const char achText[] = {'A', static_cast<char>(nByte), 'B'};
+        wchar_t awch[8];
+        ASSERT_EQ(3, fnTerminalTextToWide(achText, 3, awch, 8));
+        EXPECT_EQ(L'A', awch[0]);
+        EXPECT_EQ(static_cast<wchar_t>(nByte), awch[1]);
+        EXPECT_EQ(L'B', awch[2]);
+        SetWindowTextW(hEdit, awch);
+        wchar_t awchBack[8] = {};
+        GetWindowTextW(hEdit, awchBack, 8);
+        EXPECT_EQ(std::wstring(awch), std::wstring(awchBack));
+    }
+    struct Row
+    {
+        const char* pchText;
+        const wchar_t* pwchWant;
+    };
+    const Row astRows[] = {
+        {"\xC4\xE3\xBA\xC3", L"\x4F60\x597D"}, // a GBK text from a module reads as Chinese
+        {"\xFF\xFF", L"\x00FF\x00FF"},
+        {"\x80\x80\x41", L"\x0080\x0080\x0041"},
+        {"\xC4\x41", L"\x00C4\x0041"}, // GBK would take 0x41 as the trail byte; we never do
+        {"\xC4", L"\x00C4"},
+    };
+    for (const Row& stRow : astRows)
+    {
+        wchar_t awch[16];
+        int n = fnTerminalTextToWide(stRow.pchText, static_cast<uint32_t>(strlen(stRow.pchText)),
+                                     awch, 16);
+        EXPECT_EQ(std::wstring(stRow.pwchWant), std::wstring(awch, static_cast<size_t>(n)));
+    }
+    DestroyWindow(hEdit);
+}
