@@ -9,6 +9,12 @@ add_library(vqcore STATIC ${VQ_CORE_SOURCES})
 add_library(vqwin STATIC ${VQ_WIN32_SOURCES})
 target_link_libraries(vqwin vqcore comctl32 comdlg32 gdi32 user32 kernel32)
 
+# windres reports no dependencies: the script pulls in the feature fragments, the art and the
+# manifest, so a change to any of them must rebuild the resources.
+file(GLOB VQ_RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.h
+     ${CMAKE_SOURCE_DIR}/res/*.manifest ${CMAKE_SOURCE_DIR}/res/art/*)
+set_source_files_properties(res/VQ4600Utility.rc PROPERTIES OBJECT_DEPENDS "${VQ_RC_INPUTS}")
+
 add_executable(VQ4600Utility WIN32 shell/WinMain.cpp res/VQ4600Utility.rc)
 target_link_libraries(VQ4600Utility vqwin)
 

@@ -20,6 +20,10 @@ void IOView4618::fnInit(HWND hDlg)
     for (uint32_t k = 0; k < IO18_CHANNELS; ++k)
         m_ahLamp[k] = GetDlgItem(hDlg, IDC_IO18_LAMP_IN0 - static_cast<int>(k));
     m_stLamps.fnLoad();
+    // The statics load their template bitmaps themselves and never free them; swapping in our
+    // own here hands those back for deleting, even when the window closes before any poll.
+    for (uint32_t k = 0; k < IO18_CHANNELS; ++k)
+        m_stLamps.fnSetLamp(m_ahLamp[k], false);
     fnSetWindowTextGbk(hDlg, TXT_IO_CONTROL);
     fnSetDlgItemTextGbk(hDlg, IDC_IO18_GROUP_INPUT, TXT_IO_GROUP_INPUT);
     fnSetDlgItemTextGbk(hDlg, IDOK, TXT_IO_CLOSE);

@@ -23,6 +23,10 @@ void IOView4652::fnInit(HWND hDlg)
         m_ahOut[k] = GetDlgItem(hDlg, IDC_IO52_OUT0 - static_cast<int>(k));
     }
     m_stLamps.fnLoad();
+    // The statics load their template bitmaps themselves and never free them; swapping in our
+    // own here hands those back for deleting, even when the window closes before any poll.
+    for (uint32_t k = 0; k < IO52_CHANNELS; ++k)
+        m_stLamps.fnSetLamp(m_ahLamp[k], false);
     fnSetWindowTextGbk(hDlg, TXT_IO_CONTROL);
     fnSetDlgItemTextGbk(hDlg, IDC_IO52_GROUP_INPUT, TXT_IO_GROUP_INPUT);
     fnSetDlgItemTextGbk(hDlg, IDC_IO52_GROUP_OUTPUT, TXT_IO_GROUP_OUTPUT);

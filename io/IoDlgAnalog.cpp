@@ -1,7 +1,7 @@
 // The analog IO windows. The receive worker writes the value fields (WM_SETTEXT, carried out by
 // the window thread) and draws the trend on a DC of the window from its own thread; the window
 // thread paints the static chart parts and redraws the traces after a plot box click. Close
-// only stops the transmit worker; the receive worker sees the stop and ends the window.
+// stops both workers; the receive worker sees the stop and ends the window.
 #include "io/IoDlgAnalog.h"
 
 #include "io/IoTitle.h"
@@ -82,6 +82,9 @@ void IOViewAnalog::fnPaint(HWND hDlg)
 void IOViewAnalog::fnClose(HWND hDlg)
 {
     m_pstTRC->m_stTx.m_bRun = 0;
+    // A transmit worker that ended on a write error can no longer pass the stop on, so the
+    // receive worker is told directly; it ends the window at its next loop top.
+    m_pstTRC->m_stRx.m_bRun = 0;
     m_pstTRC->fnSignal(&m_pstTRC->m_stTx.m_hIsTransmitData);
     // Once the receive worker has gone (it met a fatal error, or it is this very call it sent
     // on its way out), nobody else will end the window.

@@ -58,3 +58,10 @@ void fnSetMessageBoxHook(MessageBoxHook pfnHook)
 {
     g_pfnMessageBoxHook.store(pfnHook);
 }
+
+void fnSetDlgTextsGbk(HWND hDlg, const char* pchCaption, const GbkItemText* pstItems, size_t nItems)
+{
+    fnSetWindowTextGbk(hDlg, pchCaption);
+    for (size_t i = 0; i < nItems; ++i)
+        fnSetDlgItemTextGbk(hDlg, pstItems[i].m_nId, pstItems[i].m_pchText);
+}

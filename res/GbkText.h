@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 const int GBK_TEXT_MAX = 8192; // longest text converted in one call, in characters
 
 // Converts NUL-terminated GBK into UTF-16 (at most nOutChars including the NUL).
@@ -14,6 +16,15 @@ void fnGbkToWide(const char* pchGbk, wchar_t* pwchOut, int nOutChars);
 BOOL fnSetWindowTextGbk(HWND hWnd, const char* pchGbk);
 BOOL fnSetDlgItemTextGbk(HWND hDlg, int nId, const char* pchGbk);
 
+// One control of a dialog and its GBK text; fnSetDlgTextsGbk sets the caption and every item.
+struct GbkItemText
+{
+    int m_nId;
+    const char* m_pchText;
+};
+void fnSetDlgTextsGbk(HWND hDlg, const char* pchCaption, const GbkItemText* pstItems,
+                      size_t nItems);
+
 // Replaces a menu item's text by position, keeping its flags, command and submenu.
 BOOL fnSetMenuTextGbk(HMENU hMenu, UINT uPosition, const char* pchGbk);
 
@@ -21,6 +32,5 @@ BOOL fnSetMenuTextGbk(HMENU hMenu, UINT uPosition, const char* pchGbk);
 int fnMessageBoxGbk(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType);
 
 // A hook sees every message box instead of the user; it returns the button "pressed".
-typedef int (*MessageBoxHook)(HWND hOwner, const char* pchText, const char* pchCaption,
-                              UINT uType);
+typedef int (*MessageBoxHook)(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType);
 void fnSetMessageBoxHook(MessageBoxHook pfnHook);

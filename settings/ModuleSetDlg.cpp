@@ -20,13 +20,7 @@ ModuleSetDlg gstModuleSetDlg;
 
 namespace
 {
-struct LabelText
-{
-    int m_nId;
-    const char* m_pchText;
-};
-
-const LabelText astLabels[] = {
+const GbkItemText astLabels[] = {
     {IDC_SET_WRITE, TXT_SET_WRITE},
     {IDCANCEL, TXT_CANCEL},
     {IDC_SET_LBL_MODEL, TXT_SET_LABEL_MODEL},
@@ -84,9 +78,7 @@ void ModuleSetDlg::fnInit(HWND hDlg)
 void ModuleSetDlg::fnSetTexts()
 {
     HWND hDlg = m_hDlg.load();
-    fnSetWindowTextGbk(hDlg, TXT_MODULE_SET);
-    for (const LabelText& stLabel : astLabels)
-        fnSetDlgItemTextGbk(hDlg, stLabel.m_nId, stLabel.m_pchText);
+    fnSetDlgTextsGbk(hDlg, TXT_MODULE_SET, astLabels, sizeof(astLabels) / sizeof(astLabels[0]));
 }
 
 void ModuleSetDlg::fnShowPresent()

@@ -45,8 +45,8 @@ bool parseFaultRule(const std::string& text, uint8_t& address, FaultSet& into, s
         error = "fault \"" + text + "\": the argument must be a number";
         return false;
     }
-    const bool needsArg = kind == "extra" || kind == "split" || kind == "delay" ||
-                          kind == "flood" || kind == "cut";
+    const bool needsArg =
+        kind == "extra" || kind == "split" || kind == "delay" || kind == "flood" || kind == "cut";
     if ((kind == "silent" || kind == "badsum") && !hasArg)
     {
         if (kind == "silent")

@@ -22,13 +22,7 @@ const UINT GBK_CODE_PAGE = 936;
 const int WIDE_COMMAND_MAX = TERMINAL_COMMAND_MAX;
 const int WIDE_RETURN_MAX = TERMINAL_RETURN_MAX;
 
-struct LabelText
-{
-    int m_nId;
-    const char* m_pchText;
-};
-
-const LabelText astLabels[] = {
+const GbkItemText astLabels[] = {
     {IDC_TERM_LBL_PROTOCOL, TXT_TERM_LABEL_PROTOCOL},
     {IDC_TERM_LBL_COMMAND, TXT_TERM_LABEL_COMMAND},
     {IDC_TERM_APPEND_CHK, TXT_TERM_APPEND_CHK},
@@ -133,9 +127,7 @@ void TerminalDlg::fnInit(HWND hDlg)
 void TerminalDlg::fnSetTexts()
 {
     HWND hDlg = m_hDlg.load();
-    fnSetWindowTextGbk(hDlg, TXT_TERM_CAPTION);
-    for (const LabelText& stLabel : astLabels)
-        fnSetDlgItemTextGbk(hDlg, stLabel.m_nId, stLabel.m_pchText);
+    fnSetDlgTextsGbk(hDlg, TXT_TERM_CAPTION, astLabels, sizeof(astLabels) / sizeof(astLabels[0]));
 }
 
 void TerminalDlg::fnShowEdit()

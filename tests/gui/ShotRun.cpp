@@ -253,8 +253,8 @@ void ShotRun::ShowFeatures()
         std::wstring name = L"io-" + lines[i].substr(from + 2, to - from - 2);
         ShowFeature(name.c_str(), gui::kIdmIoControl, static_cast<int>(i));
     }
-    ShowModuleSet();
     ShowTerminal();
+    ShowModuleSet();
     ShowFeature(L"about", gui::kIdmAbout, -1);
 }
 

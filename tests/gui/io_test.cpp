@@ -49,27 +49,7 @@ const WindowRow kWindows[] = {
 class IoGuiTest : public GuiTest
 {
   protected:
-    // Opens the port, searches the default bus (01..04) and stops after 04.
-    void SearchDefaultBus()
-    {
-        OpenSimPort();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        HWND progress = gui::fnStartSearch(app, L"00", error);
-        GUI_ASSERT(progress);
-        GUI_ASSERT(gui::fnWaitSearchAddress(app, progress, L"05", 20000, error));
-        GuiDriver::Click(progress, IDOK);
-        ASSERT_TRUE(app.WaitGone(progress)) << U8(app.LastError());
-        ASSERT_EQ(4u, gui::fnModuleList(app).size());
-    }
-
-    HWND OpenIo(int entry)
-    {
-        if (!GuiDriver::ListSelect(app.FindControl(gui::kIdModuleList, L"ListBox"), entry))
-            return nullptr;
-        app.PostCommand(gui::kIdmIoControl);
-        return app.WaitDialog(kIoCaption);
-    }
+    HWND OpenIo(int entry) { return OpenForEntry(entry, gui::kIdmIoControl, kIoCaption); }
 
     // Close ends the window within the worker's stop time.
     void CloseIo(HWND dlg, DWORD ms)

@@ -44,27 +44,10 @@ std::string fnItemText(HWND dlg, int id)
 class ModuleSetGuiTest : public GuiTest
 {
   protected:
-    // Opens the port, searches the default bus (01..04) and stops after 04.
-    void SearchDefaultBus()
-    {
-        OpenSimPort();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        HWND progress = gui::fnStartSearch(app, L"00", error);
-        GUI_ASSERT(progress);
-        GUI_ASSERT(gui::fnWaitSearchAddress(app, progress, L"05", 20000, error));
-        GuiDriver::Click(progress, IDOK);
-        ASSERT_TRUE(app.WaitGone(progress)) << U8(app.LastError());
-        ASSERT_EQ(4u, gui::fnModuleList(app).size());
-    }
-
     // Selects a list entry and opens Module Settings.
     HWND OpenSettings(int entry)
     {
-        if (!GuiDriver::ListSelect(app.FindControl(gui::kIdModuleList, L"ListBox"), entry))
-            return nullptr;
-        app.PostCommand(gui::kIdmModuleSet);
-        return app.WaitDialog(kSetCaption);
+        return OpenForEntry(entry, static_cast<WORD>(gui::kIdmModuleSet), kSetCaption);
     }
 };
 

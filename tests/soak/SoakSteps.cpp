@@ -6,6 +6,7 @@
 #include "tests/gui/GuiTexts.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace
 {
@@ -51,7 +52,16 @@ const std::vector<FeatureWindow>& fnFeatureWindows()
         {"IO 4624", gui::kIdmIoControl, 2, true},
         {"IO 4637", gui::kIdmIoControl, 3, true},
     };
-    return windows;
+    // The common file dialogs of List Load and List Save add one handle inside Wine's own
+    // dialog code each time they open; they join the rounds only when asked for.
+    static const std::vector<FeatureWindow> withFiles = []
+    {
+        std::vector<FeatureWindow> all = windows;
+        all.insert(all.begin() + 2, {"List load", gui::kIdmListLoad, -1, false});
+        all.insert(all.begin() + 3, {"List save", gui::kIdmListSave, -1, false});
+        return all;
+    }();
+    return getenv("VQ_SOAK_FILE_DIALOGS") ? withFiles : windows;
 }
 
 SoakSession::~SoakSession()
@@ -153,6 +163,10 @@ long SoakSession::Close(HWND hDlg, const FeatureWindow& f, std::wstring& error)
     }
     if (!f.bWorkers)
     {
+        // A common file dialog leaves threads of the system behind: they are idle threads now.
+        Sleep(200);
+        DWORD n = m_pProbe->Threads();
+        m_dwIdleThreads = n > m_dwIdleThreads ? n : m_dwIdleThreads;
         return 0;
     }
     long waited = m_pProbe->WaitThreadsAtMost(m_dwIdleThreads, 5000);

@@ -53,13 +53,13 @@ enum
 };
 
 Figure g_figures[kFigures] = {
-    {"GDI objects (GR_GDIOBJECTS)", 8},
+    {"GDI objects (GR_GDIOBJECTS, else GDI table)", 8},
     {"user objects (GR_USEROBJECTS)", 8},
     {"windows of the process", 2},
     {"handle count (GetProcessHandleCount)", 12},
     {"open handles (probed)", 12},
-    {"private memory, PrivateUsage (KiB)", 1024},
-    {"private memory, committed private regions (KiB)", 1024},
+    {"private memory, PrivateUsage (KiB)", 2048},
+    {"private memory, committed private regions (KiB)", 2048},
     {"threads", 0},
 };
 
@@ -98,6 +98,19 @@ bool fnSample(SoakSession& s)
     return true;
 }
 
+// With VQ_SOAK_TRACE set: the handles and GDI objects after each window, to find a leak.
+void fnTrace(SoakSession& s, const char* name)
+{
+    if (!getenv("VQ_SOAK_TRACE"))
+        return;
+    ResourceSample r;
+    std::wstring why;
+    if (s.Probe().Read(s.App().MainWindow(), r, why))
+        printf("soak: after %-16s handles %u, GDI %u, windows %u, private %llu KiB\n", name,
+               r.probe.dwHandlesProbed, r.probe.dwGdiObjects, r.probe.dwWindows,
+               static_cast<unsigned long long>(r.probe.qwPrivateCommitted / 1024));
+}
+
 // One open and close of every window that exists; false on a failure (printed).
 bool fnDialogRound(SoakSession& s, std::vector<bool>& present, int round)
 {
@@ -127,6 +140,7 @@ bool fnDialogRound(SoakSession& s, std::vector<bool>& present, int round)
                    fnNarrow(box).c_str());
             return false;
         }
+        fnTrace(s, windows[i].name);
     }
     return true;
 }

@@ -98,6 +98,7 @@ std::string fnSimLogPath()
     const char* pchLog = getenv("VQ_SIM_LOG");
     return pchLog != nullptr ? fnUnixToWinePath(pchLog) : std::string();
 }
+} // namespace
 
 std::string fnReadAll(const std::string& sPath)
 {
@@ -112,7 +113,6 @@ std::string fnReadAll(const std::string& sPath)
     fclose(pFile);
     return sData;
 }
-} // namespace
 
 size_t fnSimLogSize()
 {

@@ -48,6 +48,9 @@ class LoopTimer
     static void Cancel();
 };
 
+// The whole file (binary), or an empty string when it cannot be read.
+std::string fnReadAll(const std::string& sPath);
+
 // The frames the simulator log shows as written by the PC ("pc>bus" lines) after offset, as
 // their hex text ("24 30 31 4D 0D").
 size_t fnSimLogSize();

@@ -847,3 +847,90 @@ TEST_F(IoTest, WindowsLeaveNoGdiObjects)
     }
     EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), dwBefore + 2);
 }
+
+// A line that is gone: a read-only end of a message pipe whose far end keeps sending empty
+// messages, so every write is refused and every read completes at once with nothing.
+struct DeadLine
+{
+    HANDLE hServer = INVALID_HANDLE_VALUE;
+    HANDLE hClient = INVALID_HANDLE_VALUE;
+    HANDLE hThread = NULL;
+    std::atomic<uint32_t> bRun{1};
+
+    static DWORD WINAPI fnFeed(LPVOID pvParam)
+    {
+        DeadLine& stLine = *static_cast<DeadLine*>(pvParam);
+        while (stLine.bRun.load() != 0)
+        {
+            DWORD dwDone = 0;
+            WriteFile(stLine.hServer, "", 0, &dwDone, NULL);
+            Sleep(20);
+        }
+        return 0;
+    }
+    bool fnOpen()
+    {
+        const char PIPE[] = "\\\\.\\pipe\\vq-h25-dead-line";
+        hServer = CreateNamedPipeA(PIPE, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_MESSAGE | PIPE_WAIT, 1,
+                                   4096, 4096, 0, NULL);
+        hClient =
+            CreateFileA(PIPE, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+        if (hServer == INVALID_HANDLE_VALUE || hClient == INVALID_HANDLE_VALUE)
+            return false;
+        hThread = CreateThread(NULL, 0, fnFeed, this, 0, NULL);
+        return hThread != NULL;
+    }
+    ~DeadLine()
+    {
+        bRun = 0;
+        if (hThread != NULL)
+        {
+            WaitForSingleObject(hThread, 2000);
+            CloseHandle(hThread);
+        }
+        if (hClient != INVALID_HANDLE_VALUE)
+            CloseHandle(hClient);
+        if (hServer != INVALID_HANDLE_VALUE)
+            CloseHandle(hServer);
+    }
+};
+
+// The transmit worker ends with its write error, the receive worker never counts a failure. Close,
+// Esc or the close box must still end the window within one wait, and both workers with it.
+TEST_F(IoTest, WindowClosesAfterTheLineVanished)
+{
+    struct Row
+    {
+        const ModelDef* pstModel;
+        UINT uMsg;
+        WPARAM wParam;
+    } const ROWS[] = {
+        {&MODEL_4624, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)},
+        {&MODEL_4637, WM_CLOSE, 0},
+        {&MODEL_4652, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
+        {&MODEL_4618, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)},
+    };
+    for (const Row& stRow : ROWS)
+    {
+        SCOPED_TRACE(stRow.pstModel->pchModel);
+        Module(*stRow.pstModel, ProtocolVqAscii, 0x01);
+        DeadLine stLine;
+        ASSERT_TRUE(stLine.fnOpen());
+        const HANDLE hReal = gstCommPort.m_hComm.exchange(stLine.hClient);
+        MessageCapture stCapture;
+        HWND hDlg = Open(*stRow.pstModel);
+        ASSERT_NE(nullptr, hDlg);
+        EXPECT_TRUE(stCapture.WaitFor(1, 3000)) << "no write error was reported";
+        Sleep(1500); // the receive worker keeps reading the dead line
+        EXPECT_EQ(hDlg, stRow.pstModel->phDlg->load()) << "the window ended by itself";
+        const DWORD dwStart = GetTickCount();
+        PostMessageA(hDlg, stRow.uMsg, stRow.wParam, 0);
+        EXPECT_TRUE(WaitWindowEnded(1000)) << "the window stayed open";
+        EXPECT_TRUE(fnWaitUntil([&] { return !fnCommPairRunning(*stRow.pstModel->pstTRC); },
+                                1000 - std::min<DWORD>(GetTickCount() - dwStart, 1000)))
+            << "a worker still runs";
+        if (m_hDialog != NULL)
+            Close(); // leave nothing running for the next row
+        gstCommPort.m_hComm = hReal;
+    }
+}

@@ -28,20 +28,6 @@ namespace
 {
 const uint32_t INDEX_9600 = 3;
 
-std::string fnReadAll(const std::string& sPath)
-{
-    std::string sData;
-    FILE* pFile = fopen(sPath.c_str(), "rb");
-    if (pFile == nullptr)
-        return sData;
-    char achBuf[4096];
-    size_t n;
-    while ((n = fread(achBuf, 1, sizeof(achBuf), pFile)) > 0)
-        sData.append(achBuf, n);
-    fclose(pFile);
-    return sData;
-}
-
 // The bytes the simulated modules sent to the PC after the log had nOffset bytes.
 std::string fnBusBytesSince(size_t nOffset)
 {
