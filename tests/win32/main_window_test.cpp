@@ -10,6 +10,7 @@
 #include "shell/StatusPanel.h"
 #include "shell/ToolbarPanel.h"
 #include "tests/win32/MessageCapture.h"
+#include "tests/win32/SearchTestSupport.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -451,32 +452,23 @@ struct IoRow
     uint32_t dwSelected; // m_dwSelected afterwards, when a message-free run selects
 };
 
-// Closes the feature dialog a command opens: a thread timer fires inside the dialog's modal
-// loop and cancels whatever popup the main window owns. Counts the dialogs it closed.
-class FeatureDialogCloser
-{
-  public:
-    FeatureDialogCloser() : m_uTimer(SetTimer(nullptr, 0, 200, OnTimer)) { s_nClosed = 0; }
-    ~FeatureDialogCloser() { KillTimer(nullptr, m_uTimer); }
-    static int Closed() { return s_nClosed; }
+// Cancels the feature dialog a command opens: run by a LoopTimer inside the dialog's modal
+// loop. Counts the dialogs it cancelled.
+int g_nDialogsCancelled = 0;
 
-  private:
-    static BOOL CALLBACK CancelOwnedDialog(HWND hWnd, LPARAM)
-    {
-        if (GetWindow(hWnd, GW_OWNER) != gstMainWindow.m_hWnd || !IsWindowVisible(hWnd))
-            return TRUE;
-        ++s_nClosed;
-        PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
-        return FALSE;
-    }
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
-    {
-        EnumThreadWindows(GetCurrentThreadId(), CancelOwnedDialog, 0);
-    }
-    static int s_nClosed;
-    UINT_PTR m_uTimer;
-};
-int FeatureDialogCloser::s_nClosed = 0;
+BOOL CALLBACK fnCancelOwnedDialog(HWND hWnd, LPARAM)
+{
+    if (GetWindow(hWnd, GW_OWNER) != gstMainWindow.m_hWnd || !IsWindowVisible(hWnd))
+        return TRUE;
+    ++g_nDialogsCancelled;
+    PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
+    return FALSE;
+}
+
+void fnCancelFeatureDialog()
+{
+    EnumThreadWindows(GetCurrentThreadId(), fnCancelOwnedDialog, 0);
+}
 
 TEST_F(MainWindowTest, IoAndSettingsCommandsCheckSelectionAndModel)
 {
@@ -502,11 +494,13 @@ TEST_F(MainWindowTest, IoAndSettingsCommandsCheckSelectionAndModel)
         gstModuleList.m_dwSelected = 0;
         SendMessageW(gstListPanel.m_hList, LB_SETCURSEL, stRow.nSelect, 0);
         MessageCapture stCapture;
-        FeatureDialogCloser stCloser;
+        g_nDialogsCancelled = 0;
+        LoopTimer::Start(200, fnCancelFeatureDialog);
         SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, stRow.wCommand, 0);
+        LoopTimer::Cancel();
         if (stRow.nMessages < 0) // the feature's dialog opened; what its workers say is theirs
         {
-            EXPECT_EQ(FeatureDialogCloser::Closed(), 1);
+            EXPECT_EQ(g_nDialogsCancelled, 1);
             EXPECT_EQ(gstModuleList.m_dwSelected.load(), stRow.dwSelected);
             continue;
         }
