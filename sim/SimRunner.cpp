@@ -148,6 +148,9 @@ void Runner::readFromPc(int64_t now)
                                        { return due < queued.dueMs; });
             m_queue.insert(at, std::move(e));
         }
+        // A client that writes without a pause would otherwise keep this loop reading and
+        // hold back every reply until it stops.
+        writeDue(monotonicMs());
     }
 }
 

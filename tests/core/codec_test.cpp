@@ -1,9 +1,13 @@
-// Hex text, checksum and CRC conversions against hand-written expectations.
+// Hex text, checksum and CRC conversions and the per-baud tables against hand-written
+// expectations.
+#include "io/AnalogDecode.h"
 #include "protocol/Codec.h"
 #include "protocol/Protocol.h"
+#include "search/ModuleList.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,36 +15,33 @@
 namespace
 {
 
-struct HexTextCase
-{
-    const char* pchName;
-    std::string strText;
-    uint32_t dwLimit;
-    HexTextStatus eStatus;
-    std::vector<uint8_t> vecBytes; // expected bytes for HexTextOk
-};
-
 TEST(Codec, HexTextToBytes)
 {
-    const HexTextCase aCases[] = {
-        {"lowercase pair", "1f", 16, HexTextOk, {0x1F}},
-        {"two pairs one lowercase", "1F 2a", 16, HexTextOk, {0x1F, 0x2A}},
-        {"no separator", "1F2A", 16, HexTextOk, {0x1F, 0x2A}},
-        {"spaces around", " 1F 2A ", 16, HexTextOk, {0x1F, 0x2A}},
-        {"two spaces", "  ", 16, HexTextEmpty, {}},
-        {"empty", "", 16, HexTextEmpty, {}},
-        {"odd digit", "1", 16, HexTextInvalid, {}},
-        {"not hex", "1G", 16, HexTextInvalid, {}},
-        {"space inside pair", "1 F", 16, HexTextInvalid, {}},
-        {"invalid after good pair", "1F zz", 16, HexTextInvalid, {}},
-        {"16 spaces then pair", std::string(16, ' ') + "1F", 16, HexTextTooLong, {}},
-        {"pair straddles the limit", std::string(15, ' ') + "1F", 16, HexTextTooLong, {}},
-        {"NUL exactly at limit", "1F2A", 4, HexTextTooLong, {}},
-        {"NUL just below limit", "1F2A", 5, HexTextOk, {0x1F, 0x2A}},
-    };
-    for (const HexTextCase& stCase : aCases)
+    const struct
     {
-        SCOPED_TRACE(stCase.pchName);
+        std::string strText;
+        uint32_t dwLimit;
+        HexTextStatus eStatus;
+        std::vector<uint8_t> vecBytes; // expected bytes for HexTextOk
+    } aCases[] = {
+        {"1f", 16, HexTextOk, {0x1F}},
+        {"1F 2a", 16, HexTextOk, {0x1F, 0x2A}},
+        {"1F2A", 16, HexTextOk, {0x1F, 0x2A}},
+        {" 1F 2A ", 16, HexTextOk, {0x1F, 0x2A}},
+        {"  ", 16, HexTextEmpty, {}},
+        {"", 16, HexTextEmpty, {}},
+        {"1", 16, HexTextInvalid, {}},
+        {"1G", 16, HexTextInvalid, {}},
+        {"1 F", 16, HexTextInvalid, {}},
+        {"1F zz", 16, HexTextInvalid, {}},
+        {std::string(16, ' ') + "1F", 16, HexTextTooLong, {}},
+        {std::string(15, ' ') + "1F", 16, HexTextTooLong, {}}, // the pair straddles the limit
+        {"1F2A", 4, HexTextTooLong, {}},                       // NUL exactly at the limit
+        {"1F2A", 5, HexTextOk, {0x1F, 0x2A}},
+    };
+    for (const auto& stCase : aCases)
+    {
+        SCOPED_TRACE("\"" + stCase.strText + "\" limit " + std::to_string(stCase.dwLimit));
         uint8_t abyOut[16] = {};
         uint32_t dwCount = 99;
         EXPECT_EQ(stCase.eStatus,
@@ -67,74 +68,62 @@ TEST(Codec, HexTextKeepsConvertedBytesOnInvalidAndStopsAtOutputSize)
     EXPECT_EQ(0x5A, abyGuard[4]);
 }
 
-TEST(Codec, HexPairAndByteToHex)
+TEST(Codec, HexPairs)
 {
-    uint8_t byOut = 0x55;
-    EXPECT_TRUE(fnHexPairToByte("a0", &byOut));
-    EXPECT_EQ(0xA0, byOut);
-    byOut = 0;
-    EXPECT_TRUE(fnHexPairToByte("A0", &byOut));
-    EXPECT_EQ(0xA0, byOut);
-    byOut = 0x55;
-    EXPECT_FALSE(fnHexPairToByte("0x", &byOut));
-    EXPECT_EQ(0x55, byOut);
-    EXPECT_FALSE(fnHexPairToByte("g0", &byOut));
-    EXPECT_EQ(0x55, byOut);
-
-    EXPECT_TRUE(fnIsHexPair("fF"));
-    EXPECT_FALSE(fnIsHexPair("F\0"));
-    EXPECT_FALSE(fnIsHexPair(":0")); // ':' follows '9' in ASCII
-    EXPECT_FALSE(fnIsHexPair("@0")); // '@' precedes 'A'
-
-    const struct
+    // Every byte renders as two uppercase digits that read back, in either case, as the byte.
+    uint8_t abyAll[256];
+    std::string strExpected;
+    for (int i = 0; i < 256; ++i)
     {
-        uint8_t byValue;
-        const char* pchHex;
-    } aHex[] = {{0x00, "00"}, {0xFF, "FF"}, {0x3A, "3A"}, {0x0A, "0A"}, {0xB5, "B5"}};
-    for (const auto& stCase : aHex)
-    {
+        abyAll[i] = static_cast<uint8_t>(i);
+        char achRef[4];
+        std::snprintf(achRef, sizeof achRef, "%02X", i);
         char achOut[3] = {'x', 'x', 'x'};
-        fnByteToHex2(stCase.byValue, achOut);
-        EXPECT_STREQ(stCase.pchHex, achOut);
+        fnByteToHex2(abyAll[i], achOut);
+        ASSERT_STREQ(achRef, achOut);
+        strExpected += std::string(achRef) + " ";
+        std::snprintf(achRef, sizeof achRef, "%02x", i);
+        uint8_t byBack = 0;
+        ASSERT_TRUE(fnIsHexPair(achRef) && fnHexPairToByte(achRef, &byBack) && byBack == i) << i;
+    }
+    std::vector<char> vecText(3 * 256 + 2, 'x');
+    fnBytesToHexText(abyAll, 256, vecText.data());
+    EXPECT_EQ(strExpected, std::string(vecText.data()));
+    EXPECT_EQ('x', vecText[3 * 256 + 1]);
+    fnBytesToHexText(nullptr, 0, vecText.data());
+    EXPECT_STREQ("", vecText.data());
+
+    // ':' follows '9' and '@' precedes 'A'; a refused pair leaves the output alone.
+    for (const char* pchPair : {"0x", "g0", "F\0", ":0", "@0", "0G", "`0"})
+    {
+        uint8_t byOut = 0x55;
+        EXPECT_FALSE(fnIsHexPair(pchPair)) << pchPair;
+        EXPECT_FALSE(fnHexPairToByte(pchPair, &byOut)) << pchPair;
+        EXPECT_EQ(0x55, byOut) << pchPair;
     }
 }
 
-TEST(Codec, BytesToHexText)
-{
-    char achOut[16];
-    std::memset(achOut, 'x', sizeof achOut);
-    fnBytesToHexText(nullptr, 0, achOut);
-    EXPECT_STREQ("", achOut);
-    const uint8_t abyData[] = {0x01, 0xAB, 0x0F};
-    fnBytesToHexText(abyData, 3, achOut);
-    EXPECT_STREQ("01 AB 0F ", achOut);
-}
-
-struct ChecksumCase
-{
-    const char* pchFrame; // without CR
-    bool bValid;
-};
-
-TEST(Codec, CheckSumVerify)
+TEST(Codec, CheckSum)
 {
     // Sums worked out by hand: '!'+'0'+'1'+'4'+'6'+'5'+'2' = 0x153 -> "53".
-    const ChecksumCase aCases[] = {
+    const struct
+    {
+        const char* pchFrame; // without CR
+        bool bValid;
+    } aCases[] = {
         {"!01465253", true},  {"!014652D97", true}, // 0x197 with 'D'
         {">3E", true},        {"!1F4652GDF4", true},
         {"!1f46378C", true},  {"!1F4652GDf4", false}, // lowercase checksum digit
         {"!01465254", false}, {"!01465235", false},   // digits swapped
+        {"3E", false},                                // no byte before the sum
     };
-    for (const ChecksumCase& stCase : aCases)
+    for (const auto& stCase : aCases)
     {
         SCOPED_TRACE(stCase.pchFrame);
         EXPECT_EQ(stCase.bValid,
                   fnCheckSumVerify(reinterpret_cast<const uint8_t*>(stCase.pchFrame),
                                    static_cast<uint32_t>(std::strlen(stCase.pchFrame))));
     }
-    const uint8_t abyShort[] = {'3', 'E'};
-    EXPECT_FALSE(fnCheckSumVerify(abyShort, 2));
-
     const uint8_t abyPoll[] = {'$', '0', '1', '6'};
     EXPECT_EQ(0xBB, fnCheckSum(abyPoll, 4));
     const uint8_t abyWrap[] = {0xFF, 0xFF, 0x03};
@@ -143,55 +132,56 @@ TEST(Codec, CheckSumVerify)
 
 TEST(Codec, Crc16)
 {
-    // Check value of CRC-16/MODBUS over "123456789" is 0x4B37.
-    const uint8_t abyCheck[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
-    uint8_t byHigh = 0;
-    uint8_t byLow = 0;
-    fnCrc16(abyCheck, 9, &byHigh, &byLow);
-    EXPECT_EQ(0x4B, byHigh);
-    EXPECT_EQ(0x37, byLow);
-
-    // Field shows 0A 84 for 01 03 00 00 00 01 (the well-known Read Holding Registers frame).
-    const uint8_t abyRead[] = {0x01, 0x03, 0x00, 0x00, 0x00, 0x01};
-    fnCrc16(abyRead, 6, &byHigh, &byLow);
-    EXPECT_EQ(0x0A, byHigh);
-    EXPECT_EQ(0x84, byLow);
-
+    const auto fnCrc = [](const std::vector<uint8_t>& vecData)
+    {
+        uint8_t byHigh = 0;
+        uint8_t byLow = 0;
+        fnCrc16(vecData.data(), static_cast<uint32_t>(vecData.size()), &byHigh, &byLow);
+        return byHigh << 8 | byLow;
+    };
+    EXPECT_EQ(0x4B37, fnCrc({'1', '2', '3', '4', '5', '6', '7', '8', '9'})); // the check value
+    EXPECT_EQ(0x0A84, fnCrc({0x01, 0x03, 0x00, 0x00, 0x00, 0x01})); // Read Holding Registers
+    EXPECT_EQ(0x0000, fnCrc({0x01, 0x46, 0x00, 0x12, 0x60}));       // a frame with its CRC
     const uint8_t abyFrame[] = {0x01, 0x46, 0x00, 0x12, 0x60};
-    fnCrc16(abyFrame, 5, &byHigh, &byLow);
-    EXPECT_EQ(0, byHigh);
-    EXPECT_EQ(0, byLow);
-    EXPECT_TRUE(fnCrc16Valid(abyFrame, 5));
     const uint8_t abySwapped[] = {0x01, 0x46, 0x00, 0x60, 0x12};
+    EXPECT_TRUE(fnCrc16Valid(abyFrame, 5));
     EXPECT_FALSE(fnCrc16Valid(abySwapped, 5));
     EXPECT_FALSE(fnCrc16Valid(abyFrame, 1));
 }
 
-TEST(Protocol, TablesAndTexts)
+TEST(Protocol, TablesByBaudIndex)
 {
+    // Rate, the module's rate code, the list name, the search wait and the analog reply wait.
     const struct
     {
-        uint32_t dwIndex;
-        uint32_t dwRate;
+        uint32_t dwIndex, dwRate;
         uint8_t byCode;
         const char* pchName;
-    } aBaud[] = {{0, 1200, 3, "1200"},   {1, 2400, 4, "2400"},      {2, 4800, 5, "4800"},
-                 {3, 9600, 6, "9600"},   {4, 19200, 7, "19200"},    {5, 38400, 8, "38400"},
-                 {6, 57600, 9, "57600"}, {7, 115200, 10, "115200"}, {8, 0, 6, ""},
-                 {0xFFFFFFFF, 0, 6, ""}};
+        uint32_t dwSearchWait, dwAnalogWait;
+    } aBaud[] = {
+        {0, 1200, 3, "1200", 600, 1200},  {1, 2400, 4, "2400", 450, 1000},
+        {2, 4800, 5, "4800", 400, 800},   {3, 9600, 6, "9600", 350, 800},
+        {4, 19200, 7, "19200", 300, 600}, {5, 38400, 8, "38400", 300, 600},
+        {6, 57600, 9, "57600", 250, 500}, {7, 115200, 10, "115200", 250, 500},
+        {8, 0, 6, "", 350, 600},          {0xFFFFFFFF, 0, 6, "", 350, 600},
+    };
     for (const auto& stCase : aBaud)
     {
         SCOPED_TRACE(stCase.dwIndex);
         EXPECT_EQ(stCase.dwRate, fnBaudRate(stCase.dwIndex));
         EXPECT_EQ(stCase.byCode, fnBaudCode(stCase.dwIndex));
         EXPECT_STREQ(stCase.pchName, fnBaudName(stCase.dwIndex));
+        EXPECT_EQ(stCase.dwSearchWait, fnSearchWaitTime(stCase.dwIndex));
+        EXPECT_EQ(stCase.dwAnalogWait, GetReplyWaitTime(stCase.dwIndex));
     }
-    EXPECT_STREQ("(VQASCII)", fnProtocolListText(1));
-    EXPECT_STREQ("(VQASCII-CHK)", fnProtocolListText(2));
-    EXPECT_STREQ("(Modbus RTU)", fnProtocolListText(3));
-    EXPECT_STREQ("(Modbus ASCII)", fnProtocolListText(4));
-    EXPECT_STREQ("Unknow Protocol!", fnProtocolListText(0));
-    EXPECT_STREQ("Unknow Protocol!", fnProtocolListText(7));
+}
+
+TEST(Protocol, ListTexts)
+{
+    const char* const apchText[] = {"Unknow Protocol!", "(VQASCII)",      "(VQASCII-CHK)",
+                                    "(Modbus RTU)",     "(Modbus ASCII)", "Unknow Protocol!"};
+    for (uint32_t dwId = 0; dwId < 6; ++dwId)
+        EXPECT_STREQ(apchText[dwId], fnProtocolListText(dwId == 5 ? 7 : dwId)) << dwId;
 }
 
 } // namespace

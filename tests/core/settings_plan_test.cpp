@@ -8,45 +8,26 @@
 
 #include "protocol/FrameBuilder.h"
 #include "res/Texts.h"
+#include "tests/core/TestBytes.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace
 {
 const ModuleSetting NEW_SETTING = {0x02, 3, 1};
 
-std::vector<uint8_t> fnFrame(const ModuleSetPlan& stPlan, uint32_t dwProtocol)
+Bytes fnFrame(const ModuleSetPlan& stPlan, uint32_t dwProtocol)
 {
     uint8_t abyFrame[FRAME_MAX] = {};
     const uint32_t dwLen = stPlan.fnBuildFrame(dwProtocol, 0x01, NEW_SETTING, abyFrame);
-    return std::vector<uint8_t>(abyFrame, abyFrame + dwLen);
+    return Bytes(abyFrame, abyFrame + dwLen);
 }
 
-std::vector<uint8_t> fnText(const std::string& s)
+uint32_t fnClassify(ModuleSetPlan& stPlan, uint32_t dwProtocol, const Bytes& vecReply)
 {
-    return std::vector<uint8_t>(s.begin(), s.end());
-}
-
-uint32_t fnClassify(ModuleSetPlan& stPlan, uint32_t dwProtocol, const std::vector<uint8_t>& v)
-{
-    return stPlan.fnClassify(dwProtocol, NEW_SETTING, v.data(), static_cast<uint32_t>(v.size()));
+    return stPlan.fnClassify(dwProtocol, NEW_SETTING, vecReply.data(), fnSize(vecReply));
 }
 } // namespace
-
-TEST(SettingsPlan, InitialValuesAreTheNoReplyCodes)
-{
-    ModuleSetPlan stPlan;
-    EXPECT_EQ(1u, stPlan.m_dwStepAscii);
-    EXPECT_EQ(1u, stPlan.m_dwStepAsciiChk);
-    EXPECT_EQ(1u, stPlan.m_dwStepRtu);
-    EXPECT_EQ(3u, stPlan.m_dwResultAscii);
-    EXPECT_EQ(3u, stPlan.m_dwResultAsciiChk);
-    EXPECT_EQ(5u, stPlan.m_dwResultRtuAddress);
-    EXPECT_EQ(6u, stPlan.m_dwResultRtuBaud);
-}
 
 TEST(SettingsPlan, AsciiExchangesSendOneFrameAndReportOnce)
 {
@@ -66,57 +47,30 @@ TEST(SettingsPlan, AsciiExchangesSendOneFrameAndReportOnce)
     for (const Row& r : astRows)
     {
         ModuleSetPlan stPlan;
-        EXPECT_EQ(fnText(r.strFrame), fnFrame(stPlan, r.dwProtocol)) << r.strFrame;
-        EXPECT_EQ(ModuleSetReport, fnClassify(stPlan, r.dwProtocol, fnText(r.strReply)));
+        EXPECT_EQ(fnBytes(r.strFrame), fnFrame(stPlan, r.dwProtocol)) << r.strFrame;
+        EXPECT_EQ(ModuleSetReport, fnClassify(stPlan, r.dwProtocol, fnBytes(r.strReply)));
         EXPECT_STREQ(r.pchReport, stPlan.m_achResultText) << r.strReply;
         stPlan.fnReportShown(r.dwProtocol);
         // Done: the thread finds nothing more to send or classify until the next arming.
         EXPECT_TRUE(fnFrame(stPlan, r.dwProtocol).empty());
-        EXPECT_EQ(ModuleSetIdle, fnClassify(stPlan, r.dwProtocol, fnText(r.strReply)));
+        EXPECT_EQ(ModuleSetIdle, fnClassify(stPlan, r.dwProtocol, fnBytes(r.strReply)));
     }
 }
 
 TEST(SettingsPlan, RtuSendsAddressThenBaudToTheNewAddress)
 {
     ModuleSetPlan stPlan;
-    const std::vector<uint8_t> vStep1 = {0x01, 0x46, 0x04, 0x02, 0x00, 0x00, 0x00, 0xF5, 0x1E};
-    const std::vector<uint8_t> vStep2 = {0x02, 0x46, 0x06, 0x00, 0x06, 0x00, 0x00,
-                                         0x00, 0x00, 0x01, 0x00, 0xA3, 0xA7};
-    EXPECT_EQ(vStep1, fnFrame(stPlan, 3));
-
-    const std::vector<uint8_t> vOk1 = {0x02, 0x46, 0x04, 0x00, 0x00, 0x00, 0x00, 0xC7, 0xA6};
-    EXPECT_EQ(ModuleSetNextStep, fnClassify(stPlan, 3, vOk1));
+    EXPECT_EQ(fnBytes("\x01\x46\x04\x02\x00\x00\x00\xF5\x1E"), fnFrame(stPlan, 3));
+    EXPECT_EQ(ModuleSetNextStep,
+              fnClassify(stPlan, 3, fnBytes("\x02\x46\x04\x00\x00\x00\x00\xC7\xA6")));
     EXPECT_EQ(0u, stPlan.m_dwResultRtuAddress);
     EXPECT_EQ(2u, stPlan.m_dwStepRtu);
-    EXPECT_EQ(vStep2, fnFrame(stPlan, 3));
-
-    EXPECT_EQ(ModuleSetReport, fnClassify(stPlan, 3, {0x02, 0xC6, 0x04, 0x82, 0x63}));
+    EXPECT_EQ(fnBytes("\x02\x46\x06\x00\x06\x00\x00\x00\x00\x01\x00\xA3\xA7"), fnFrame(stPlan, 3));
+    EXPECT_EQ(ModuleSetReport, fnClassify(stPlan, 3, fnBytes("\x02\xC6\x04\x82\x63")));
     EXPECT_EQ(std::string(TXT_SET_RTU_ADDR_OK) + TXT_SET_RTU_BAUD_EXC04, stPlan.m_achResultText);
     stPlan.fnReportShown(3);
     EXPECT_EQ(3u, stPlan.m_dwStepRtu);
     EXPECT_TRUE(fnFrame(stPlan, 3).empty());
-}
-
-TEST(SettingsPlan, RtuStepTwoCarriesBaudCodeAndProtocolBytes)
-{
-    struct Row
-    {
-        ModuleSetting stSetting;
-        std::vector<uint8_t> vFrame;
-    } astRows[] = {
-        {{0x02, 3, 2},
-         {0x02, 0x46, 0x06, 0x00, 0x06, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0xF3, 0xF7}},
-        {{0x02, 7, 0},
-         {0x02, 0x46, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x6E, 0x37}},
-    };
-    for (const Row& r : astRows)
-    {
-        ModuleSetPlan stPlan;
-        stPlan.m_dwStepRtu = SetRtuStepBaud;
-        uint8_t abyFrame[FRAME_MAX];
-        const uint32_t dwLen = stPlan.fnBuildFrame(3, 0x01, r.stSetting, abyFrame);
-        EXPECT_EQ(r.vFrame, std::vector<uint8_t>(abyFrame, abyFrame + dwLen));
-    }
 }
 
 TEST(SettingsPlan, SilentRtuModuleStillGetsStepTwoAndOneCombinedReport)
@@ -124,7 +78,7 @@ TEST(SettingsPlan, SilentRtuModuleStillGetsStepTwoAndOneCombinedReport)
     ModuleSetPlan stPlan;
     EXPECT_EQ(9u, fnFrame(stPlan, 3).size());
     EXPECT_EQ(ModuleSetNextStep, fnClassify(stPlan, 3, {}));
-    const std::vector<uint8_t> vStep2 = fnFrame(stPlan, 3);
+    const Bytes vStep2 = fnFrame(stPlan, 3);
     ASSERT_EQ(13u, vStep2.size());
     EXPECT_EQ(0x02, vStep2[0]); // to the new address although step 1 failed
     EXPECT_EQ(ModuleSetReport, fnClassify(stPlan, 3, {}));
@@ -139,17 +93,17 @@ TEST(SettingsPlan, ProtocolsWithoutSettingsFramesSendNothing)
     {
         ModuleSetPlan stPlan;
         EXPECT_TRUE(fnFrame(stPlan, dwProtocol).empty()) << dwProtocol;
-        EXPECT_EQ(ModuleSetIdle, fnClassify(stPlan, dwProtocol, fnText("!02\r")));
+        EXPECT_EQ(ModuleSetIdle, fnClassify(stPlan, dwProtocol, fnBytes("!02\r")));
     }
 }
 
 TEST(SettingsPlan, ArmingAgainResetsEveryStepAndResult)
 {
     ModuleSetPlan stPlan;
-    fnClassify(stPlan, 1, fnText("!02\r"));
+    fnClassify(stPlan, 1, fnBytes("!02\r"));
     stPlan.fnReportShown(1);
     fnClassify(stPlan, 3, {});
-    fnClassify(stPlan, 3, fnText("x"));
+    fnClassify(stPlan, 3, fnBytes("x"));
     stPlan.fnReportShown(3);
     stPlan.fnArm();
     EXPECT_EQ(1u, stPlan.m_dwStepAscii);
@@ -157,7 +111,7 @@ TEST(SettingsPlan, ArmingAgainResetsEveryStepAndResult)
     EXPECT_EQ(3u, stPlan.m_dwResultAscii);
     EXPECT_EQ(6u, stPlan.m_dwResultRtuBaud);
     // Still addressed to the address of the module list record (0x01 here).
-    EXPECT_EQ(fnText("%0102400640\r"), fnFrame(stPlan, 1));
+    EXPECT_EQ(fnBytes("%0102400640\r"), fnFrame(stPlan, 1));
 }
 
 TEST(SettingsInput, NewAddressTexts)
@@ -178,16 +132,8 @@ TEST(SettingsInput, NewAddressTexts)
     {
         uint8_t chAddress = 0x77;
         const char* pchMessage = fnModuleSetCheckAddress(r.pchText, &chAddress);
-        if (r.bGood)
-        {
-            EXPECT_EQ(nullptr, pchMessage) << r.pchText;
-            EXPECT_EQ(r.chAddress, chAddress) << r.pchText;
-        }
-        else
-        {
-            EXPECT_STREQ(TXT_SET_ADDRESS_ERROR, pchMessage) << r.pchText;
-            EXPECT_EQ(0x77, chAddress) << r.pchText;
-        }
+        EXPECT_STREQ(r.bGood ? nullptr : TXT_SET_ADDRESS_ERROR, pchMessage) << r.pchText;
+        EXPECT_EQ(r.bGood ? r.chAddress : 0x77, chAddress) << r.pchText;
     }
 }
 
@@ -211,13 +157,6 @@ TEST(SettingsInput, PreselectionFromModuleAndPort)
         EXPECT_EQ(0x3C, st.m_chAddress);
         EXPECT_EQ(r.dwBaudIndex, st.m_dwBaudIndex) << r.dwRate;
         EXPECT_EQ(r.dwProtocolIndex, st.m_dwProtocolIndex) << r.dwProtocol;
-        if (r.pchName == nullptr)
-        {
-            EXPECT_EQ(nullptr, fnModuleSetProtocolName(r.dwProtocol));
-        }
-        else
-        {
-            EXPECT_STREQ(r.pchName, fnModuleSetProtocolName(r.dwProtocol));
-        }
+        EXPECT_STREQ(r.pchName, fnModuleSetProtocolName(r.dwProtocol));
     }
 }

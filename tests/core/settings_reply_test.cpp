@@ -1,175 +1,138 @@
 // Classification of settings replies. Golden frames are written out by hand; the CRCs were
 // worked out with an independent CRC-16/MODBUS script (register 0xFFFF, poly 0xA001, low byte
-// first) and the checksums by summing the characters in a Python one-liner.
+// first) and the checksums by summing the characters in a Python one-liner ("!02" sums to 0x83,
+// "?02" to 0xA1).
 #include "settings/ModuleSetReply.h"
 
 #include "res/Texts.h"
+#include "tests/core/TestBytes.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace
 {
-struct ReplyRow
+enum Classifier
 {
-    const char* pchName;
-    std::vector<uint8_t> vReply;
-    uint32_t dwExpected;
+    ClassifyAscii,
+    ClassifyAsciiChk,
+    ClassifyRtuAddress,
+    ClassifyRtuBaud,
 };
 
-std::vector<uint8_t> fnText(const std::string& s)
+struct ReplyRow
 {
-    return std::vector<uint8_t>(s.begin(), s.end());
+    Classifier eClassifier;
+    const char* pchName;
+    Bytes vReply;
+    uint32_t dwExpected;
+    uint8_t chAddress = 0x02; // the new address
+};
+
+uint32_t fnClassify(const ReplyRow& r)
+{
+    const uint8_t* pby = r.vReply.data();
+    const uint32_t dwLen = fnSize(r.vReply);
+    switch (r.eClassifier)
+    {
+    case ClassifyAscii:
+        return fnClassifySetAscii(pby, dwLen, r.chAddress);
+    case ClassifyAsciiChk:
+        return fnClassifySetAsciiChk(pby, dwLen, r.chAddress);
+    case ClassifyRtuAddress:
+        return fnClassifySetRtuAddress(pby, dwLen, r.chAddress);
+    default:
+        return fnClassifySetRtuBaud(pby, dwLen);
+    }
 }
 
-// The new address in every row is 0x02.
-const uint8_t NEW_ADDRESS = 0x02;
+// A window that filled the whole 4096-byte accumulator with a repeated success reply.
+Bytes fnOverlong()
+{
+    Bytes v;
+    while (v.size() < 4096)
+        v.insert(v.end(), {'!', '0', '2', '\r'});
+    return v;
+}
 } // namespace
 
-TEST(SettingsReply, AsciiRows)
+TEST(SettingsReply, Rows)
 {
     const ReplyRow astRows[] = {
-        {"nothing", {}, SetAsciiNoReply},
-        {"success", fnText("!02\r"), SetAsciiOk},
-        {"refused", fnText("?02\r"), SetAsciiRefused},
-        {"old address answers", fnText("!01\r"), SetAsciiCommError},
-        {"no CR", fnText("!02\n"), SetAsciiCommError},
-        {"extra byte", fnText("!02\r\r"), SetAsciiCommError},
-        {"short", fnText("!02"), SetAsciiCommError},
-        {"echo of request then reply", fnText("%0102400600\r!02\r"), SetAsciiCommError},
-        {"other lead", fnText(">02\r"), SetAsciiCommError},
-        {"single garbage byte", {0xFF}, SetAsciiCommError},
-    };
-    for (const ReplyRow& r : astRows)
-    {
-        EXPECT_EQ(r.dwExpected,
-                  fnClassifySetAscii(r.vReply.data(), static_cast<uint32_t>(r.vReply.size()),
-                                     NEW_ADDRESS))
-            << r.pchName;
-    }
-}
-
-TEST(SettingsReply, AsciiAddressDigitsAreUppercaseOnly)
-{
-    const std::vector<uint8_t> vUpper = fnText("!0A\r");
-    const std::vector<uint8_t> vLower = fnText("!0a\r");
-    EXPECT_EQ(SetAsciiOk, fnClassifySetAscii(vUpper.data(), 4, 0x0A));
-    EXPECT_EQ(SetAsciiCommError, fnClassifySetAscii(vLower.data(), 4, 0x0A));
-}
-
-TEST(SettingsReply, AsciiChkRows)
-{
-    // "!02" sums to 0x83, "?02" to 0xA1.
-    const ReplyRow astRows[] = {
-        {"nothing", {}, SetAsciiNoReply},
-        {"success", fnText("!0283\r"), SetAsciiOk},
-        {"refused", fnText("?02A1\r"), SetAsciiRefused},
-        {"wrong checksum", fnText("!0284\r"), SetAsciiCommError},
-        {"refusal with success checksum", fnText("?0283\r"), SetAsciiCommError},
-        {"lowercase checksum", fnText("?02a1\r"), SetAsciiCommError},
-        {"no CR", fnText("!0283 "), SetAsciiCommError},
-        {"without checksum", fnText("!02\r"), SetAsciiCommError},
-        {"old address", fnText("!0182\r"), SetAsciiCommError},
-        {"trailing byte", fnText("!0283\r\n"), SetAsciiCommError},
-    };
-    for (const ReplyRow& r : astRows)
-    {
-        EXPECT_EQ(r.dwExpected,
-                  fnClassifySetAsciiChk(r.vReply.data(), static_cast<uint32_t>(r.vReply.size()),
-                                        NEW_ADDRESS))
-            << r.pchName;
-    }
-}
-
-TEST(SettingsReply, RtuAddressRows)
-{
-    const ReplyRow astRows[] = {
-        {"nothing", {}, SetRtuAddressNoReply},
-        {"success from new address",
-         {0x02, 0x46, 0x04, 0x00, 0x00, 0x00, 0x00, 0xC7, 0xA6},
-         SetRtuAddressOk},
-        {"success shape from another address",
-         {0x05, 0x46, 0x04, 0x00, 0x00, 0x00, 0x00, 0xB1, 0x66},
+        {ClassifyAscii, "nothing", {}, SetAsciiNoReply},
+        {ClassifyAscii, "success", fnBytes("!02\r"), SetAsciiOk},
+        {ClassifyAscii, "refused", fnBytes("?02\r"), SetAsciiRefused},
+        {ClassifyAscii, "old address answers", fnBytes("!01\r"), SetAsciiCommError},
+        {ClassifyAscii, "no CR", fnBytes("!02\n"), SetAsciiCommError},
+        {ClassifyAscii, "extra byte", fnBytes("!02\r\r"), SetAsciiCommError},
+        {ClassifyAscii, "short", fnBytes("!02"), SetAsciiCommError},
+        {ClassifyAscii, "echo of request then reply", fnBytes("%0102400600\r!02\r"),
+         SetAsciiCommError},
+        {ClassifyAscii, "other lead", fnBytes(">02\r"), SetAsciiCommError},
+        {ClassifyAscii, "single garbage byte", fnBytes("\xFF"), SetAsciiCommError},
+        {ClassifyAsciiChk, "nothing", {}, SetAsciiNoReply},
+        {ClassifyAsciiChk, "success", fnBytes("!0283\r"), SetAsciiOk},
+        {ClassifyAsciiChk, "refused", fnBytes("?02A1\r"), SetAsciiRefused},
+        {ClassifyAsciiChk, "wrong checksum", fnBytes("!0284\r"), SetAsciiCommError},
+        {ClassifyAsciiChk, "refusal with success checksum", fnBytes("?0283\r"), SetAsciiCommError},
+        {ClassifyAsciiChk, "lowercase checksum", fnBytes("?02a1\r"), SetAsciiCommError},
+        {ClassifyAsciiChk, "no CR", fnBytes("!0283 "), SetAsciiCommError},
+        {ClassifyAsciiChk, "without checksum", fnBytes("!02\r"), SetAsciiCommError},
+        {ClassifyAsciiChk, "old address", fnBytes("!0182\r"), SetAsciiCommError},
+        {ClassifyAsciiChk, "trailing byte", fnBytes("!0283\r\n"), SetAsciiCommError},
+        {ClassifyRtuAddress, "nothing", {}, SetRtuAddressNoReply},
+        {ClassifyRtuAddress, "success from new address",
+         fnBytes("\x02\x46\x04\x00\x00\x00\x00\xC7\xA6"), SetRtuAddressOk},
+        {ClassifyRtuAddress, "success shape from another address",
+         fnBytes("\x05\x46\x04\x00\x00\x00\x00\xB1\x66"), SetRtuAddressUnknown},
+        {ClassifyRtuAddress, "echo of the request", fnBytes("\x02\x46\x04\x02\x00\x00\x00\xC6\x1E"),
          SetRtuAddressUnknown},
-        {"echo of the request",
-         {0x02, 0x46, 0x04, 0x02, 0x00, 0x00, 0x00, 0xC6, 0x1E},
+        {ClassifyRtuAddress, "nonzero tail byte", fnBytes("\x02\x46\x04\x00\x00\x00\x01\x06\x66"),
          SetRtuAddressUnknown},
-        {"nonzero tail byte",
-         {0x02, 0x46, 0x04, 0x00, 0x00, 0x00, 0x01, 0x06, 0x66},
-         SetRtuAddressUnknown},
-        {"9 bytes bad CRC",
-         {0x02, 0x46, 0x04, 0x00, 0x00, 0x00, 0x00, 0xA6, 0xC7},
+        {ClassifyRtuAddress, "9 bytes bad CRC", fnBytes("\x02\x46\x04\x00\x00\x00\x00\xA6\xC7"),
          SetRtuAddressCrcError},
-        {"exception 01", {0x02, 0xC6, 0x01, 0x42, 0x60}, SetRtuAddressException01},
-        {"exception 03", {0x02, 0xC6, 0x03, 0xC3, 0xA1}, SetRtuAddressException03},
-        {"exception 03 from old address", {0x01, 0xC6, 0x03, 0x33, 0xA1}, SetRtuAddressException03},
-        {"exception 02 is unknown", {0x02, 0xC6, 0x02, 0x02, 0x61}, SetRtuAddressUnknown},
-        {"5 bytes other function", {0x02, 0x47, 0x04, 0xE2, 0x33}, SetRtuAddressUnknown},
-        {"5 bytes bad CRC", {0x02, 0xC6, 0x01, 0x60, 0x42}, SetRtuAddressCrcError},
-        {"success plus one byte",
-         {0x02, 0x46, 0x04, 0x00, 0x00, 0x00, 0x00, 0xC7, 0xA6, 0x00},
+        {ClassifyRtuAddress, "exception 01", fnBytes("\x02\xC6\x01\x42\x60"),
+         SetRtuAddressException01},
+        {ClassifyRtuAddress, "exception 03", fnBytes("\x02\xC6\x03\xC3\xA1"),
+         SetRtuAddressException03},
+        {ClassifyRtuAddress, "exception 03 from old address", fnBytes("\x01\xC6\x03\x33\xA1"),
+         SetRtuAddressException03},
+        {ClassifyRtuAddress, "exception 02 is unknown", fnBytes("\x02\xC6\x02\x02\x61"),
          SetRtuAddressUnknown},
-        {"one byte", {0x02}, SetRtuAddressUnknown},
+        {ClassifyRtuAddress, "5 bytes other function", fnBytes("\x02\x47\x04\xE2\x33"),
+         SetRtuAddressUnknown},
+        {ClassifyRtuAddress, "5 bytes bad CRC", fnBytes("\x02\xC6\x01\x60\x42"),
+         SetRtuAddressCrcError},
+        {ClassifyRtuAddress, "success plus one byte",
+         fnBytes("\x02\x46\x04\x00\x00\x00\x00\xC7\xA6\x00"), SetRtuAddressUnknown},
+        {ClassifyRtuAddress, "one byte", fnBytes("\x02"), SetRtuAddressUnknown},
+        {ClassifyRtuBaud, "nothing", {}, SetRtuBaudNoReply},
+        {ClassifyRtuBaud, "success",
+         fnBytes("\x02\x46\x06\x00\x00\x00\x00\x00\x00\x00\x00\xC4\x37"), SetRtuBaudOk},
+        {ClassifyRtuBaud, "success from any address",
+         fnBytes("\x07\x46\x06\x00\x00\x00\x00\x00\x00\x00\x00\xD5\xFB"), SetRtuBaudOk},
+        {ClassifyRtuBaud, "echo of the request",
+         fnBytes("\x02\x46\x06\x00\x06\x00\x00\x00\x00\x01\x00\xA3\xA7"), SetRtuBaudUnknown},
+        {ClassifyRtuBaud, "nonzero protocol byte",
+         fnBytes("\x02\x46\x06\x00\x00\x00\x00\x00\x00\x01\x00\xC5\xA7"), SetRtuBaudUnknown},
+        {ClassifyRtuBaud, "13 bytes bad CRC",
+         fnBytes("\x02\x46\x06\x00\x00\x00\x00\x00\x00\x00\x00\xC4\x38"), SetRtuBaudCrcError},
+        {ClassifyRtuBaud, "exception 01", fnBytes("\x02\xC6\x01\x42\x60"), SetRtuBaudException01},
+        {ClassifyRtuBaud, "exception 03", fnBytes("\x02\xC6\x03\xC3\xA1"), SetRtuBaudException03},
+        {ClassifyRtuBaud, "exception 04", fnBytes("\x02\xC6\x04\x82\x63"), SetRtuBaudException04},
+        {ClassifyRtuBaud, "exception 02 is unknown", fnBytes("\x02\xC6\x02\x02\x61"),
+         SetRtuBaudUnknown},
+        {ClassifyRtuBaud, "5 bytes bad CRC", fnBytes("\x02\xC6\x04\x63\x82"), SetRtuBaudCrcError},
+        {ClassifyRtuBaud, "address step success is unknown here",
+         fnBytes("\x02\x46\x04\x00\x00\x00\x00\xC7\xA6"), SetRtuBaudUnknown},
+        {ClassifyAscii, "uppercase address", fnBytes("!0A\r"), SetAsciiOk, 0x0A},
+        {ClassifyAscii, "lowercase address", fnBytes("!0a\r"), SetAsciiCommError, 0x0A},
+        {ClassifyAscii, "overlong", fnOverlong(), SetAsciiCommError},
+        {ClassifyAsciiChk, "overlong", fnOverlong(), SetAsciiCommError},
+        {ClassifyRtuAddress, "overlong", fnOverlong(), SetRtuAddressUnknown},
+        {ClassifyRtuBaud, "overlong", fnOverlong(), SetRtuBaudUnknown},
     };
     for (const ReplyRow& r : astRows)
-    {
-        EXPECT_EQ(r.dwExpected,
-                  fnClassifySetRtuAddress(r.vReply.data(), static_cast<uint32_t>(r.vReply.size()),
-                                          NEW_ADDRESS))
-            << r.pchName;
-    }
-}
-
-TEST(SettingsReply, RtuBaudRows)
-{
-    const ReplyRow astRows[] = {
-        {"nothing", {}, SetRtuBaudNoReply},
-        {"success",
-         {0x02, 0x46, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC4, 0x37},
-         SetRtuBaudOk},
-        {"success from any address",
-         {0x07, 0x46, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xD5, 0xFB},
-         SetRtuBaudOk},
-        {"echo of the request",
-         {0x02, 0x46, 0x06, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0xA3, 0xA7},
-         SetRtuBaudUnknown},
-        {"nonzero protocol byte",
-         {0x02, 0x46, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0xC5, 0xA7},
-         SetRtuBaudUnknown},
-        {"13 bytes bad CRC",
-         {0x02, 0x46, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC4, 0x38},
-         SetRtuBaudCrcError},
-        {"exception 01", {0x02, 0xC6, 0x01, 0x42, 0x60}, SetRtuBaudException01},
-        {"exception 03", {0x02, 0xC6, 0x03, 0xC3, 0xA1}, SetRtuBaudException03},
-        {"exception 04", {0x02, 0xC6, 0x04, 0x82, 0x63}, SetRtuBaudException04},
-        {"exception 02 is unknown", {0x02, 0xC6, 0x02, 0x02, 0x61}, SetRtuBaudUnknown},
-        {"5 bytes bad CRC", {0x02, 0xC6, 0x04, 0x63, 0x82}, SetRtuBaudCrcError},
-        {"address step success is unknown here",
-         {0x02, 0x46, 0x04, 0x00, 0x00, 0x00, 0x00, 0xC7, 0xA6},
-         SetRtuBaudUnknown},
-    };
-    for (const ReplyRow& r : astRows)
-    {
-        EXPECT_EQ(r.dwExpected,
-                  fnClassifySetRtuBaud(r.vReply.data(), static_cast<uint32_t>(r.vReply.size())))
-            << r.pchName;
-    }
-}
-
-TEST(SettingsReply, OverlongAccumulatorIsNotAnAnswer)
-{
-    // A window that filled the whole 4096-byte accumulator with a repeated success reply.
-    std::vector<uint8_t> v;
-    while (v.size() < 4096)
-    {
-        v.insert(v.end(), {'!', '0', '2', '\r'});
-    }
-    EXPECT_EQ(SetAsciiCommError, fnClassifySetAscii(v.data(), 4096, NEW_ADDRESS));
-    EXPECT_EQ(SetAsciiCommError, fnClassifySetAsciiChk(v.data(), 4096, NEW_ADDRESS));
-    EXPECT_EQ(SetRtuAddressUnknown, fnClassifySetRtuAddress(v.data(), 4096, NEW_ADDRESS));
-    EXPECT_EQ(SetRtuBaudUnknown, fnClassifySetRtuBaud(v.data(), 4096));
+        EXPECT_EQ(r.dwExpected, fnClassify(r)) << r.eClassifier << " " << r.pchName;
 }
 
 TEST(SettingsReply, OutOfTableCodesDoNotReadPastTheTexts)

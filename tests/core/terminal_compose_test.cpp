@@ -2,21 +2,12 @@
 // the interval field. "$01M" sums to 0xD2; the CRC of 01 03 00 00 00 01 is 0x0A84 (low byte
 // 0x84 first on the wire), both from independent Python calculations.
 #include "terminal/TerminalCompose.h"
+#include "tests/core/TestBytes.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace
 {
-using Bytes = std::vector<uint8_t>;
-
-Bytes fnText(const std::string& s)
-{
-    return Bytes(s.begin(), s.end());
-}
-
 TerminalSetting fnSetting(uint32_t dwIndex, uint32_t bChk, uint32_t bCr, uint32_t bCrc)
 {
     TerminalSetting st;
@@ -30,7 +21,7 @@ TerminalSetting fnSetting(uint32_t dwIndex, uint32_t bChk, uint32_t bCr, uint32_
 
 TEST(TerminalCompose, FramesByProtocolAndFlags)
 {
-    const Bytes vRtu = {0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A};
+    const Bytes vRtu = fnBytes("\x01\x03\x00\x00\x00\x01\x84\x0A");
     struct Row
     {
         const char* pchName;
@@ -38,20 +29,20 @@ TEST(TerminalCompose, FramesByProtocolAndFlags)
         std::string strText;
         Bytes vFrame;
     } astRows[] = {
-        {"ascii with CR", 0, 1, 1, 1, "$01M", fnText("$01M\r")},
-        {"ascii ignores CHK", 0, 1, 0, 1, "$01M", fnText("$01M")},
-        {"chk with both", 1, 1, 1, 1, "$01M", fnText("$01MD2\r")},
-        {"chk without CR", 1, 1, 0, 0, "$01M", fnText("$01MD2")},
-        {"chk without CHK", 1, 0, 1, 0, "$01M", fnText("$01M\r")},
+        {"ascii with CR", 0, 1, 1, 1, "$01M", fnBytes("$01M\r")},
+        {"ascii ignores CHK", 0, 1, 0, 1, "$01M", fnBytes("$01M")},
+        {"chk with both", 1, 1, 1, 1, "$01M", fnBytes("$01MD2\r")},
+        {"chk without CR", 1, 1, 0, 0, "$01M", fnBytes("$01MD2")},
+        {"chk without CHK", 1, 0, 1, 0, "$01M", fnBytes("$01M\r")},
         {"ascii empty no CR", 0, 0, 0, 0, "", {}},
-        {"chk empty", 1, 1, 1, 0, "", fnText("00\r")},
-        {"ascii spaces kept", 0, 0, 1, 0, " $01 M ", fnText(" $01 M \r")},
-        {"ascii GBK bytes", 0, 0, 1, 0, "\xD6\xD0", {0xD6, 0xD0, 0x0D}},
+        {"chk empty", 1, 1, 1, 0, "", fnBytes("00\r")},
+        {"ascii spaces kept", 0, 0, 1, 0, " $01 M ", fnBytes(" $01 M \r")},
+        {"ascii GBK bytes", 0, 0, 1, 0, "\xD6\xD0", fnBytes("\xD6\xD0\r")},
         {"rtu with CRC", 2, 1, 1, 1, "01 03 00 00 00 01", vRtu},
         {"rtu no spaces", 2, 0, 0, 1, "010300000001", vRtu},
         {"rtu spaces around", 2, 0, 0, 1, "  01 03 00 00 00 01  ", vRtu},
-        {"rtu without CRC ignores CR", 2, 1, 1, 0, "01 03", {0x01, 0x03}},
-        {"rtu lowercase", 2, 0, 0, 0, "ab Cd", {0xAB, 0xCD}},
+        {"rtu without CRC ignores CR", 2, 1, 1, 0, "01 03", fnBytes("\x01\x03")},
+        {"rtu lowercase", 2, 0, 0, 0, "ab Cd", fnBytes("\xAB\xCD")},
     };
     for (const Row& r : astRows)
     {
@@ -103,10 +94,7 @@ TEST(TerminalCompose, LongestCommands)
     // 170 hex pairs with spaces (510 characters) convert; the CRC is appended.
     std::string strHex;
     for (int i = 0; i < 170; ++i)
-    {
-        strHex += "00 ";
-    }
-    strHex.pop_back();
+        strHex += i == 0 ? "00" : " 00";
     ASSERT_EQ(1u, fnTerminalComposeFrame(fnSetting(2, 0, 0, 1), strHex.c_str(), abyFrame, &dwLen));
     EXPECT_EQ(172u, dwLen);
 }

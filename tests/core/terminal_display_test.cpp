@@ -32,6 +32,7 @@ TEST(TerminalDisplay, ReadsByMode)
         uint32_t dwMode;
         std::vector<std::vector<uint8_t>> vReads;
         std::string strShown;
+        std::string strBefore = "";
     } astRows[] = {
         {"text CR NUL", 0, {{0x41, 0x0D, 0x00, 0x42}}, "A\r\nB"},
         {"text CR LF from module", 1, {{'!', 0x0D, 0x0A}}, "!\r\n\n"},
@@ -42,16 +43,12 @@ TEST(TerminalDisplay, ReadsByMode)
         {"hex reply in two reads", 2, {{1, 2, 3}, {4, 5, 6}}, "01 02 03 \r\n04 05 06 \r\n"},
         {"hex NUL shown", 2, {{0x00}}, "00 \r\n"},
         {"unknown mode", 3, {{0x41}}, ""},
+        {"mode switch leaves the old text", 2, {{0x41}}, "A\r\n41 \r\n", "A\r\n"},
     };
     for (const Row& r : astRows)
     {
-        EXPECT_EQ(r.strShown, fnShow("", r.dwMode, r.vReads)) << r.pchName;
+        EXPECT_EQ(r.strShown, fnShow(r.strBefore, r.dwMode, r.vReads)) << r.pchName;
     }
-}
-
-TEST(TerminalDisplay, ModeSwitchLeavesOldTextAlone)
-{
-    EXPECT_EQ("A\r\n41 \r\n", fnShow("A\r\n", 2, {{0x41}}));
 }
 
 TEST(TerminalDisplay, LongTextIsCutToItsTail)

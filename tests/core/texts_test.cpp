@@ -3,44 +3,30 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <vector>
-
 namespace
 {
 
-struct TextCase
-{
-    const char* pchName;
-    const char* pchText;
-    std::vector<uint8_t> vecGbk;
-};
-
 TEST(Texts, AreGbkBytes)
 {
-    const TextCase aCases[] = {
-        {"OK", TXT_OK, {0xC8, 0xB7, 0xB6, 0xA8}},
-        {"Cancel", TXT_CANCEL, {0xC8, 0xA1, 0xCF, 0xFB}},
-        {"model unsupported",
-         TXT_MODEL_UNSUPPORTED,
-         {0xB1, 0xBE, 0xC8, 0xED, 0xBC, 0xFE, 0xB2, 0xBB, 0xD6, 0xA7, 0xB3, 0xD6, 0xB8, 0xC3, 0xD0,
-          0xCD, 0xBA, 0xC5}},
-        {"list empty, full-width punctuation",
-         TXT_SLI_LIST_EMPTY,
-         {0xCB, 0xD1, 0xCB, 0xF7, 0xC1, 0xD0, 0xB1, 0xED, 0xCE, 0xAA, 0xBF, 0xD5,
-          0xA3, 0xAC, 0xCE, 0xDE, 0xB7, 0xA8, 0xB1, 0xA3, 0xB4, 0xE6, 0xA3, 0xA1}},
-        {"escaped CR LF first",
-         TXT_SET_RTU_BAUD_OK,
-         {0x0D, 0x0A, 0xC4, 0xA3, 0xBF, 0xE9, 0xB2, 0xA8, 0xCC, 0xD8, 0xC2, 0xCA, 0xBA, 0xCD,
-          0xD0, 0xAD, 0xD2, 0xE9, 0xC9, 0xE8, 0xD6, 0xC3, 0xB3, 0xC9, 0xB9, 0xA6, 0xA3, 0xA1}},
-    };
-    for (const TextCase& stCase : aCases)
+    const struct
     {
-        SCOPED_TRACE(stCase.pchName);
-        const uint8_t* pbyText = reinterpret_cast<const uint8_t*>(stCase.pchText);
-        EXPECT_EQ(stCase.vecGbk,
-                  std::vector<uint8_t>(pbyText, pbyText + std::strlen(stCase.pchText)));
-    }
+        const char* pchText;
+        const char* pchGbk;
+    } aCases[] = {
+        {TXT_OK, "\xC8\xB7\xB6\xA8"},
+        {TXT_CANCEL, "\xC8\xA1\xCF\xFB"},
+        {TXT_MODEL_UNSUPPORTED,
+         "\xB1\xBE\xC8\xED\xBC\xFE\xB2\xBB\xD6\xA7\xB3\xD6\xB8\xC3\xD0\xCD\xBA\xC5"},
+        // Full-width comma and exclamation mark.
+        {TXT_SLI_LIST_EMPTY,
+         "\xCB\xD1\xCB\xF7\xC1\xD0\xB1\xED\xCE\xAA\xBF\xD5\xA3\xAC\xCE\xDE\xB7\xA8\xB1\xA3\xB4\xE6"
+         "\xA3\xA1"},
+        // An escaped CR LF first.
+        {TXT_SET_RTU_BAUD_OK, "\r\n\xC4\xA3\xBF\xE9\xB2\xA8\xCC\xD8\xC2\xCA\xBA\xCD\xD0\xAD\xD2\xE9"
+                              "\xC9\xE8\xD6\xC3\xB3\xC9\xB9\xA6\xA3\xA1"},
+    };
+    for (const auto& stCase : aCases)
+        EXPECT_STREQ(stCase.pchGbk, stCase.pchText);
 }
 
 } // namespace

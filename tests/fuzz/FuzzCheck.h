@@ -1,12 +1,15 @@
 // Shared by the fuzz targets: a check that stops the run with the failed condition, so a wrong
-// classification is a finding like a crash, and a reader that takes parameter bytes off the
-// front of the fuzzer's input.
+// classification is a finding like a crash; a reader that takes parameter bytes off the front
+// of the fuzzer's input and copies the rest into a block of exactly its size, so a read past
+// it is caught; and the two checks of stored records.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 #define FUZZ_CHECK(cond)                                                                           \
     do                                                                                             \
@@ -32,10 +35,42 @@ class FuzzInput
         return *m_pbyData++;
     }
 
-    const uint8_t* fnRest() const { return m_pbyData; }
     uint32_t fnRestSize() const { return static_cast<uint32_t>(m_nSize); }
+
+    // The rest as bytes (one byte for an empty rest, never read) ...
+    std::unique_ptr<uint8_t[]> fnRestBytes() const
+    {
+        std::unique_ptr<uint8_t[]> p(new uint8_t[m_nSize == 0 ? 1 : m_nSize]);
+        std::memcpy(p.get(), m_pbyData, m_nSize);
+        return p;
+    }
+
+    // ... or as a NUL-terminated text.
+    std::unique_ptr<char[]> fnRestText() const
+    {
+        std::unique_ptr<char[]> p(new char[m_nSize + 1]);
+        std::memcpy(p.get(), m_pbyData, m_nSize);
+        p[m_nSize] = '\0';
+        return p;
+    }
 
   private:
     const uint8_t* m_pbyData;
     size_t m_nSize;
 };
+
+// The text field ends inside its array.
+template <size_t N> bool fnTerminated(const char (&achText)[N])
+{
+    return std::memchr(achText, '\0', N) != nullptr;
+}
+
+// Every byte of the object is still the fill it was given.
+template <class T> bool fnUntouched(const T& stObject, uint8_t byFill)
+{
+    const uint8_t* pby = reinterpret_cast<const uint8_t*>(&stObject);
+    for (size_t i = 0; i < sizeof stObject; ++i)
+        if (pby[i] != byFill)
+            return false;
+    return true;
+}

@@ -16,44 +16,39 @@ using namespace vqsim_test;
 namespace
 {
 
-struct DefCase
-{
-    const char* text;
-    bool ok;
-    uint8_t address;
-    const char* model;
-    const char* proto;
-    uint32_t baud;
-};
-
 TEST(SimParse, ModuleTexts)
 {
-    const DefCase cases[] = {
-        {"01,4652GD,ascii,9600", true, 0x01, "4652GD", "ascii", 9600},
-        {"fe,4618,chk,115200", true, 0xFE, "4618", "chk", 115200},
-        {"1F,4637,rtu,1200", true, 0x1F, "4637", "rtu", 1200},
-        {"01,4652X,ascii,9600", false, 0, "", "", 0},
-        {"01,4618D,ascii,9600", false, 0, "", "", 0},
-        {"1,4652,ascii,9600", false, 0, "", "", 0},
-        {"01,4652,modbus,9600", false, 0, "", "", 0},
-        {"01,4652,ascii,9601", false, 0, "", "", 0},
-        {"01,4652,ascii,9600,x", false, 0, "", "", 0},
-        {"01,4652,ascii", false, 0, "", "", 0},
+    const struct
+    {
+        const char* text;
+        const char* parsed; // address, model, protocol and rate as read; nullptr: refused
+    } cases[] = {
+        {"01,4652GD,ascii,9600", "01 4652GD ascii 9600"},
+        {"fe,4618,chk,115200", "FE 4618 chk 115200"},
+        {"1F,4637,rtu,1200", "1F 4637 rtu 1200"},
+        {"01,4652X,ascii,9600", nullptr},
+        {"01,4618D,ascii,9600", nullptr},
+        {"1,4652,ascii,9600", nullptr},
+        {"01,4652,modbus,9600", nullptr},
+        {"01,4652,ascii,9601", nullptr},
+        {"01,4652,ascii,9600,x", nullptr},
+        {"01,4652,ascii", nullptr},
     };
-    for (const DefCase& c : cases)
+    for (const auto& c : cases)
     {
         ModuleDef def;
         std::string error;
-        ASSERT_EQ(parseModuleDef(c.text, def, error), c.ok) << c.text;
-        if (!c.ok)
+        ASSERT_EQ(parseModuleDef(c.text, def, error), c.parsed != nullptr) << c.text;
+        if (c.parsed == nullptr)
         {
             EXPECT_FALSE(error.empty()) << c.text;
             continue;
         }
-        EXPECT_EQ(def.address, c.address) << c.text;
-        EXPECT_EQ(modelName(def), c.model) << c.text;
-        EXPECT_STREQ(protoName(def.proto), c.proto) << c.text;
-        EXPECT_EQ(def.baud, c.baud) << c.text;
+        char address[3];
+        std::snprintf(address, sizeof address, "%02X", def.address);
+        EXPECT_EQ(std::string(address) + " " + modelName(def) + " " + protoName(def.proto) + " " +
+                      std::to_string(def.baud),
+                  c.parsed);
     }
 }
 
@@ -112,7 +107,7 @@ TEST(SimControlVerbs, EachVerbActsOnTheBus)
         {"2 fault 01:silent", true, S("$01M\r"), {}},
         {"3 clear 01", true, S("$01M\r"), S("!014652\r")},
         {"4 reset 07,4624,ascii,9600 08,4618,chk,9600", true, S("$01M\r"), {}},
-        {"5 analog 07 3 12.5", true, S("$07M\r"), S("!074624\r")},
+        {"5 analog 07 0 12.5", true, S("#07\r"), S(">+12.500+")}, // the rest ramps
         {"6 inputs 07 01", false, {}, {}},
         {"7 analog 08 0 1.0", false, {}, {}},
         {"8 analog 07 8 1.0", false, {}, {}},
@@ -126,23 +121,15 @@ TEST(SimControlVerbs, EachVerbActsOnTheBus)
         const ControlResult r = runControlLine(bus, c.line);
         EXPECT_EQ(r.ok, c.ok) << c.line << ": " << r.error;
         EXPECT_FALSE(r.quit);
-        if (!c.request.empty())
-        {
-            EXPECT_EQ(Hex(bus.exchange(c.request, 9600)), Hex(c.reply)) << c.line;
-        }
+        if (c.request.empty())
+            continue;
+        Bytes reply = bus.exchange(c.request, 9600);
+        if (reply.size() == 58) // an analog reply: its first channel
+            reply.resize(c.reply.size());
+        EXPECT_EQ(Hex(reply), Hex(c.reply)) << c.line;
     }
     EXPECT_EQ(runControlLine(bus, "13 quit").quit, true);
     EXPECT_EQ(runControlLine(bus, "13 quit").seq, "13");
-}
-
-TEST(SimControlVerbs, AnalogHoldShowsInTheReply)
-{
-    Bus bus;
-    MakeBus(bus, {"07,4637,ascii,9600"});
-    ASSERT_TRUE(runControlLine(bus, "1 analog 07 0 4").ok);
-    const Bytes reply = bus.exchange(S("#07\r"), 9600);
-    ASSERT_EQ(reply.size(), 58u);
-    EXPECT_EQ(std::string(reply.begin(), reply.begin() + 8), ">+04.000");
 }
 
 std::string ReadFile(const std::string& path)

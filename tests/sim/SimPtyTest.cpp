@@ -52,15 +52,19 @@ class PtyTest : public ::testing::Test
         unlink(m_logPath.c_str());
         rmdir(m_dir.c_str());
     }
-    int OpenClient(speed_t speed)
+    static void SetRaw(int fd, speed_t speed)
     {
-        int fd = open(m_linkPath.c_str(), O_RDWR | O_NOCTTY);
         termios tio{};
         tcgetattr(fd, &tio);
         cfmakeraw(&tio);
         cfsetispeed(&tio, speed);
         cfsetospeed(&tio, speed);
         tcsetattr(fd, TCSANOW, &tio);
+    }
+    int OpenClient(speed_t speed)
+    {
+        const int fd = open(m_linkPath.c_str(), O_RDWR | O_NOCTTY);
+        SetRaw(fd, speed);
         return fd;
     }
     // Reads until `want` bytes came or the line stayed quiet for quietMs.
@@ -99,11 +103,7 @@ TEST_F(PtyTest, NameQueryThroughTheLink)
     // The module at 02 runs at 19200: silent until the client changes the rate.
     ASSERT_EQ(write(fd, "$02M\r", 5), 5);
     EXPECT_EQ(ReadReply(fd, 8, 200), "");
-    termios tio{};
-    tcgetattr(fd, &tio);
-    cfsetispeed(&tio, B19200);
-    cfsetospeed(&tio, B19200);
-    tcsetattr(fd, TCSANOW, &tio);
+    SetRaw(fd, B19200);
     ASSERT_EQ(write(fd, "$02M\r", 5), 5);
     EXPECT_EQ(ReadReply(fd, 8, 2000), "!024618\r");
     close(fd);

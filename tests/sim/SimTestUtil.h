@@ -7,24 +7,16 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace vqsim_test
 {
 
-inline vqsim::Bytes B(std::initializer_list<int> bytes)
+// Bytes of a literal, NULs included: S("$01M\r"), S("\x01\x46\x00\x12\x60").
+template <size_t N> vqsim::Bytes S(const char (&text)[N])
 {
-    vqsim::Bytes out;
-    for (int b : bytes)
-        out.push_back(static_cast<uint8_t>(b));
-    return out;
-}
-
-inline vqsim::Bytes S(const std::string& text)
-{
-    return vqsim::Bytes(text.begin(), text.end());
+    return vqsim::Bytes(text, text + N - 1);
 }
 
 inline std::string Hex(const vqsim::Bytes& bytes)

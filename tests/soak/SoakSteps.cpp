@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace
 {
@@ -61,7 +63,18 @@ const std::vector<FeatureWindow>& fnFeatureWindows()
         all.insert(all.begin() + 3, {"List save", gui::kIdmListSave, -1, false});
         return all;
     }();
-    return getenv("VQ_SOAK_FILE_DIALOGS") ? withFiles : windows;
+    // VQ_SOAK_ONLY="About,IO 4624" keeps only the windows named, to find which one leaks.
+    static const std::vector<FeatureWindow> chosen = []
+    {
+        const char* only = getenv("VQ_SOAK_ONLY");
+        std::vector<FeatureWindow> some;
+        for (const FeatureWindow& w : getenv("VQ_SOAK_FILE_DIALOGS") ? withFiles : windows)
+            if (!only || strstr((std::string(",") + only + ",").c_str(),
+                                (std::string(",") + w.name + ",").c_str()))
+                some.push_back(w);
+        return some;
+    }();
+    return chosen;
 }
 
 SoakSession::~SoakSession()

@@ -91,6 +91,50 @@ void LoopTimer::Cancel()
     g_pfnAction = nullptr;
 }
 
+bool fnPortWrite(const std::string& sFrame)
+{
+    HANDLE hComm = gstCommPort.m_hComm.load();
+    OVERLAPPED stOL = {};
+    stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+    DWORD dwDone = 0;
+    const DWORD dwLen = static_cast<DWORD>(sFrame.size());
+    BOOL bOk = WriteFile(hComm, sFrame.data(), dwLen, &dwDone, &stOL);
+    if (!bOk && GetLastError() == ERROR_IO_PENDING)
+        bOk = GetOverlappedResult(hComm, &stOL, &dwDone, TRUE);
+    CloseHandle(stOL.hEvent);
+    return bOk && dwDone == dwLen;
+}
+
+std::string fnPortExchange(const std::string& sFrame, DWORD dwTimeoutMs)
+{
+    HANDLE hComm = gstCommPort.m_hComm.load();
+    PurgeComm(hComm, PURGE_RXCLEAR);
+    std::string sReply;
+    if (!fnPortWrite(sFrame))
+        return sReply;
+    OVERLAPPED stOL = {};
+    stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+    const DWORD dwStart = GetTickCount();
+    while (sReply.find('\r') == std::string::npos && GetTickCount() - dwStart < dwTimeoutMs)
+    {
+        char achBuf[128];
+        ResetEvent(stOL.hEvent);
+        DWORD dwRead = 0;
+        if (!ReadFile(hComm, achBuf, sizeof(achBuf), &dwRead, &stOL))
+        {
+            if (GetLastError() != ERROR_IO_PENDING)
+                break;
+            const DWORD dwLeft = dwTimeoutMs - (GetTickCount() - dwStart);
+            if (WaitForSingleObject(stOL.hEvent, dwLeft) != WAIT_OBJECT_0)
+                CancelIo(hComm);
+            GetOverlappedResult(hComm, &stOL, &dwRead, TRUE);
+        }
+        sReply.append(achBuf, dwRead);
+    }
+    CloseHandle(stOL.hEvent);
+    return sReply;
+}
+
 namespace
 {
 std::string fnSimLogPath()

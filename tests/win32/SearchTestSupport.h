@@ -48,6 +48,11 @@ class LoopTimer
     static void Cancel();
 };
 
+// On the port the program opened: writes the frame and waits for the write; then collects
+// what comes back up to CR or until dwTimeoutMs, with the overlapped calls the workers use.
+bool fnPortWrite(const std::string& sFrame);
+std::string fnPortExchange(const std::string& sFrame, DWORD dwTimeoutMs);
+
 // The whole file (binary), or an empty string when it cannot be read.
 std::string fnReadAll(const std::string& sPath);
 

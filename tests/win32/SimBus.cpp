@@ -147,13 +147,6 @@ bool SimBus::Analog(uint8_t chAddress, int nChannel, double dValue)
     return Command(ach);
 }
 
-bool SimBus::Ramp(uint8_t chAddress)
-{
-    char ach[16];
-    snprintf(ach, sizeof(ach), "ramp %02X", chAddress);
-    return Command(ach);
-}
-
 std::string SimBus::State() const
 {
     return ReadFile("state");

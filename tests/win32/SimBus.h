@@ -15,8 +15,7 @@ class SimBus
 
     // True when the environment names a control dir whose sim has created DIR/ready.
     bool Available() const;
-    int ComNumber() const;                                   // VQ_TEST_COM, 0 when unset
-    const std::string& ControlDir() const { return m_sDir; } // Windows form, Z:\...
+    int ComNumber() const; // VQ_TEST_COM, 0 when unset
 
     // Each returns true once the sim acknowledged the command; a timeout adds a test failure.
     bool Reset(const std::string& sModules); // "01,4652,ascii,9600 02,4618,rtu,19200"
@@ -24,7 +23,6 @@ class SimBus
     bool Clear(uint8_t chAddress);
     bool Inputs(uint8_t chAddress, uint8_t chInputs);
     bool Analog(uint8_t chAddress, int nChannel, double dValue);
-    bool Ramp(uint8_t chAddress);
     bool Command(const std::string& sVerbAndArgs);
 
     std::string State() const; // the whole DIR/state file, "" when absent

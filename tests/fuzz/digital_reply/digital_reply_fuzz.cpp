@@ -5,8 +5,6 @@
 #include "protocol/Codec.h"
 #include "tests/fuzz/FuzzCheck.h"
 
-#include <cstring>
-
 namespace
 {
 void fnCheckPoll(const DigitalReply& stReply, const uint8_t* pbyData, uint32_t dwLen, bool b4652)
@@ -23,15 +21,13 @@ void fnCheckPoll(const DigitalReply& stReply, const uint8_t* pbyData, uint32_t d
 void fnCheck(const DigitalReply& stReply, uint32_t dwProtocol, const uint8_t* pbyData,
              uint32_t dwLen, bool b4652)
 {
-    FUZZ_CHECK(stReply.m_dwKind <= DigitalReplyWriteAck);
-    const bool bAscii = dwProtocol == 1 || dwProtocol == 2;
     switch (stReply.m_dwKind)
     {
     case DigitalReplyNone:
         FUZZ_CHECK(stReply.m_byOutputs == 0 && stReply.m_byInputs == 0);
         break;
     case DigitalReplyPoll:
-        FUZZ_CHECK(bAscii);
+        FUZZ_CHECK(dwProtocol == 1 || dwProtocol == 2);
         fnCheckPoll(stReply, pbyData, dwLen, b4652);
         break;
     case DigitalReplyCoils:
@@ -49,6 +45,8 @@ void fnCheck(const DigitalReply& stReply, uint32_t dwProtocol, const uint8_t* pb
         else
             FUZZ_CHECK(pbyData[0] == '>' && pbyData[dwLen - 1] == '\r');
         break;
+    default:
+        FUZZ_CHECK(!"unknown reply kind");
     }
 }
 } // namespace
@@ -58,10 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     FuzzInput stIn(pbyData, nSize);
     const uint32_t dwProtocol = stIn.fnTake() % 5;
     const uint32_t dwLen = stIn.fnRestSize();
-    uint8_t* pbyReply = new uint8_t[dwLen == 0 ? 1 : dwLen];
-    std::memcpy(pbyReply, stIn.fnRest(), dwLen);
-    fnCheck(fnDecodeDigital4652(dwProtocol, pbyReply, dwLen), dwProtocol, pbyReply, dwLen, true);
-    fnCheck(fnDecodeDigital4618(dwProtocol, pbyReply, dwLen), dwProtocol, pbyReply, dwLen, false);
-    delete[] pbyReply;
+    const std::unique_ptr<uint8_t[]> p = stIn.fnRestBytes();
+    fnCheck(fnDecodeDigital4652(dwProtocol, p.get(), dwLen), dwProtocol, p.get(), dwLen, true);
+    fnCheck(fnDecodeDigital4618(dwProtocol, p.get(), dwLen), dwProtocol, p.get(), dwLen, false);
     return 0;
 }

@@ -5,19 +5,13 @@
 #include "protocol/Codec.h"
 #include "tests/fuzz/FuzzCheck.h"
 
-#include <cstring>
-
 namespace
 {
 int fnDigit(char ch)
 {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
+    const char* const DIGITS = "0123456789abcdef0123456789ABCDEF";
+    const char* pch = ch == '\0' ? nullptr : std::strchr(DIGITS, ch);
+    return pch == nullptr ? -1 : static_cast<int>(pch - DIGITS) % 16;
 }
 
 // The same rules, written out plainly: blanks skipped, pairs converted, the NUL ends the text.
@@ -26,25 +20,15 @@ HexTextStatus fnReference(const char* pchText, uint8_t* pbyOut, uint32_t* pdwCou
 {
     uint32_t dwStored = 0;
     *pdwCount = 0;
-    for (uint32_t i = 0; i < dwLimit;)
+    uint32_t i = 0;
+    while (i < dwLimit && pchText[i] != '\0')
     {
         if (pchText[i] == ' ')
-        {
             ++i;
-        }
-        else if (pchText[i] == '\0')
-        {
-            *pdwCount = dwStored;
-            return dwStored == 0 ? HexTextEmpty : HexTextOk;
-        }
         else if (fnDigit(pchText[i]) < 0 || fnDigit(pchText[i + 1]) < 0)
-        {
             return HexTextInvalid;
-        }
         else if (dwStored == dwOutSize)
-        {
             return HexTextTooLong;
-        }
         else
         {
             pbyOut[dwStored++] =
@@ -52,7 +36,10 @@ HexTextStatus fnReference(const char* pchText, uint8_t* pbyOut, uint32_t* pdwCou
             i += 2;
         }
     }
-    return HexTextTooLong;
+    if (i >= dwLimit)
+        return HexTextTooLong; // no NUL inside the limit
+    *pdwCount = dwStored;
+    return dwStored == 0 ? HexTextEmpty : HexTextOk;
 }
 } // namespace
 
@@ -61,36 +48,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     FuzzInput stIn(pbyData, nSize);
     const uint32_t dwLimit = stIn.fnTake() * 4u;
     const uint32_t dwOutSize = stIn.fnTake() % 200u;
-    const uint32_t dwLen = stIn.fnRestSize();
-    char* pchText = new char[dwLen + 1];
-    std::memcpy(pchText, stIn.fnRest(), dwLen);
-    pchText[dwLen] = '\0';
-    uint8_t* pbyOut = new uint8_t[dwOutSize == 0 ? 1 : dwOutSize];
-    uint8_t* pbyRef = new uint8_t[dwOutSize + 1];
+    const std::unique_ptr<char[]> pchText = stIn.fnRestText();
+    const std::unique_ptr<uint8_t[]> pbyOut(new uint8_t[dwOutSize == 0 ? 1 : dwOutSize]);
+    const std::unique_ptr<uint8_t[]> pbyRef(new uint8_t[dwOutSize + 1]);
 
     uint32_t dwCount = 0xFFFFFFFF;
     uint32_t dwRefCount = 0;
-    const HexTextStatus eStatus = fnHexTextToBytes(pchText, pbyOut, &dwCount, dwLimit, dwOutSize);
-    const HexTextStatus eRef = fnReference(pchText, pbyRef, &dwRefCount, dwLimit, dwOutSize);
-    FUZZ_CHECK(eStatus == eRef);
+    const HexTextStatus eStatus =
+        fnHexTextToBytes(pchText.get(), pbyOut.get(), &dwCount, dwLimit, dwOutSize);
+    FUZZ_CHECK(eStatus ==
+               fnReference(pchText.get(), pbyRef.get(), &dwRefCount, dwLimit, dwOutSize));
     FUZZ_CHECK(dwCount == (eStatus == HexTextOk ? dwRefCount : 0));
     FUZZ_CHECK(dwCount <= dwOutSize);
-    if (eStatus == HexTextOk)
-    {
-        FUZZ_CHECK(std::memcmp(pbyOut, pbyRef, dwCount) == 0);
-        char* pchAgain = new char[3 * dwCount + 1];
-        fnBytesToHexText(pbyOut, dwCount, pchAgain);
-        FUZZ_CHECK(std::strlen(pchAgain) == 3 * dwCount);
-        uint8_t* pbyAgain = new uint8_t[dwCount];
-        uint32_t dwAgain = 0;
-        FUZZ_CHECK(fnHexTextToBytes(pchAgain, pbyAgain, &dwAgain, 3 * dwCount + 1, dwCount) ==
-                   HexTextOk);
-        FUZZ_CHECK(dwAgain == dwCount && std::memcmp(pbyAgain, pbyOut, dwCount) == 0);
-        delete[] pbyAgain;
-        delete[] pchAgain;
-    }
-    delete[] pbyRef;
-    delete[] pbyOut;
-    delete[] pchText;
+    if (eStatus != HexTextOk)
+        return 0;
+    FUZZ_CHECK(std::memcmp(pbyOut.get(), pbyRef.get(), dwCount) == 0);
+    // Written back as hex text, the bytes convert again to themselves.
+    const std::unique_ptr<char[]> pchAgain(new char[3 * dwCount + 1]);
+    fnBytesToHexText(pbyOut.get(), dwCount, pchAgain.get());
+    FUZZ_CHECK(std::strlen(pchAgain.get()) == 3 * dwCount);
+    const std::unique_ptr<uint8_t[]> pbyAgain(new uint8_t[dwCount]);
+    uint32_t dwAgain = 0;
+    FUZZ_CHECK(fnHexTextToBytes(pchAgain.get(), pbyAgain.get(), &dwAgain, 3 * dwCount + 1,
+                                dwCount) == HexTextOk);
+    FUZZ_CHECK(dwAgain == dwCount && std::memcmp(pbyAgain.get(), pbyOut.get(), dwCount) == 0);
     return 0;
 }

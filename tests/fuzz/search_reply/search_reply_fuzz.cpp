@@ -6,51 +6,26 @@
 #include "search/ModuleList.h"
 #include "tests/fuzz/FuzzCheck.h"
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
 
 namespace
 {
 ModuleList g_stList;
 const uint32_t SLOTS[] = {0, 1, MODULE_LIST_MAX - 1, MODULE_LIST_MAX};
+const uint32_t TYPES[] = {ModuleTypeUnknown, ModuleType4652, ModuleType4652D, ModuleType4652G,
+                          ModuleType4652GD,  ModuleType4618, ModuleType4624,  ModuleType4637};
 const uint8_t FILL = 0xA5;
-
-bool fnTerminated(const char* pchText, size_t nSize)
-{
-    return std::memchr(pchText, '\0', nSize) != nullptr;
-}
-
-bool fnSlotUntouched(const ModuleRecord& stRecord)
-{
-    const uint8_t* pby = reinterpret_cast<const uint8_t*>(&stRecord);
-    for (size_t i = 0; i < sizeof stRecord; ++i)
-        if (pby[i] != FILL)
-            return false;
-    return true;
-}
 
 void fnCheckRecord(const ModuleRecord& stRecord, uint32_t dwProtocol, const uint8_t* pbyData,
                    uint32_t dwLen)
 {
     FUZZ_CHECK(stRecord.m_dwSubTypeLen <= 3);
     FUZZ_CHECK(stRecord.m_dwProtocol == dwProtocol);
-    FUZZ_CHECK(fnTerminated(stRecord.m_achListText, sizeof stRecord.m_achListText));
-    FUZZ_CHECK(fnTerminated(stRecord.m_achModName, sizeof stRecord.m_achModName));
-    FUZZ_CHECK(fnTerminated(stRecord.m_achAddressHex2, sizeof stRecord.m_achAddressHex2));
+    FUZZ_CHECK(fnTerminated(stRecord.m_achListText) && fnTerminated(stRecord.m_achModName));
+    FUZZ_CHECK(fnTerminated(stRecord.m_achAddressHex2));
     FUZZ_CHECK(stRecord.m_achListText[0] == '[');
-    switch (stRecord.m_dwModuleType)
-    {
-    case ModuleTypeUnknown:
-    case ModuleType4652:
-    case ModuleType4652D:
-    case ModuleType4652G:
-    case ModuleType4652GD:
-    case ModuleType4618:
-    case ModuleType4624:
-    case ModuleType4637:
-        break;
-    default:
-        FUZZ_CHECK(!"unknown ModuleType");
-    }
+    FUZZ_CHECK(std::count(std::begin(TYPES), std::end(TYPES), stRecord.m_dwModuleType) == 1);
     if (dwProtocol == 3)
     {
         FUZZ_CHECK(dwLen == 9 && fnCrc16Valid(pbyData, dwLen));
@@ -69,21 +44,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     const uint32_t dwProtocol = stIn.fnTake() % 5; // 0 and 4 have no parser
     const uint32_t dwSlot = SLOTS[stIn.fnTake() % 4];
     const uint32_t dwLen = stIn.fnRestSize();
-    // The reply in a buffer of its own size, so a read past it is caught.
-    uint8_t* pbyReply = new uint8_t[dwLen == 0 ? 1 : dwLen];
-    std::memcpy(pbyReply, stIn.fnRest(), dwLen);
+    const std::unique_ptr<uint8_t[]> pbyReply = stIn.fnRestBytes();
 
     g_stList.m_dwCount.store(dwSlot);
     if (dwSlot < MODULE_LIST_MAX)
         std::memset(&g_stList.m_astModule[dwSlot], FILL, sizeof(ModuleRecord));
-    const bool bAccepted = g_stList.fnSearchReply(dwProtocol, pbyReply, dwLen);
+    const bool bAccepted = g_stList.fnSearchReply(dwProtocol, pbyReply.get(), dwLen);
     FUZZ_CHECK(g_stList.m_dwCount.load() == dwSlot); // the caller raises the count
     if (dwSlot == MODULE_LIST_MAX || dwProtocol == 0 || dwProtocol == 4)
         FUZZ_CHECK(!bAccepted);
     if (bAccepted)
-        fnCheckRecord(g_stList.m_astModule[dwSlot], dwProtocol, pbyReply, dwLen);
+        fnCheckRecord(g_stList.m_astModule[dwSlot], dwProtocol, pbyReply.get(), dwLen);
     else if (dwSlot < MODULE_LIST_MAX)
-        FUZZ_CHECK(fnSlotUntouched(g_stList.m_astModule[dwSlot]));
-    delete[] pbyReply;
+        FUZZ_CHECK(fnUntouched(g_stList.m_astModule[dwSlot], FILL));
     return 0;
 }

@@ -5,8 +5,6 @@
 #include "settings/ModuleSetReply.h"
 #include "tests/fuzz/FuzzCheck.h"
 
-#include <cstring>
-
 namespace
 {
 bool fnAsciiAddressIs(const uint8_t* pbyReply, uint8_t chAddress)
@@ -17,29 +15,22 @@ bool fnAsciiAddressIs(const uint8_t* pbyReply, uint8_t chAddress)
            pbyReply[2] == static_cast<uint8_t>(achDigits[1]);
 }
 
-void fnCheckAscii(const uint8_t* pbyReply, uint32_t dwLen, uint8_t chAddress)
+// Both ASCII classifiers: success and refusal only from "!" or "?", the new address in
+// uppercase digits, the checksum when there is one, and CR.
+void fnCheckAscii(const uint8_t* pbyReply, uint32_t dwLen, uint8_t chAddress, bool bChk)
 {
-    const uint32_t dwResult = fnClassifySetAscii(pbyReply, dwLen, chAddress);
+    const uint32_t dwResult = bChk ? fnClassifySetAsciiChk(pbyReply, dwLen, chAddress)
+                                   : fnClassifySetAscii(pbyReply, dwLen, chAddress);
     FUZZ_CHECK(dwResult <= SetAsciiNoReply);
     FUZZ_CHECK((dwResult == SetAsciiNoReply) == (dwLen == 0));
     if (dwResult == SetAsciiOk || dwResult == SetAsciiRefused)
     {
-        FUZZ_CHECK(dwLen == 4 && pbyReply[3] == '\r' && fnAsciiAddressIs(pbyReply, chAddress));
+        FUZZ_CHECK(dwLen == (bChk ? 6u : 4u) && pbyReply[dwLen - 1] == '\r');
+        FUZZ_CHECK(fnAsciiAddressIs(pbyReply, chAddress));
         FUZZ_CHECK(pbyReply[0] == (dwResult == SetAsciiOk ? '!' : '?'));
+        FUZZ_CHECK(!bChk || fnCheckSumVerify(pbyReply, dwLen - 1)); // the digits before the CR
     }
     FUZZ_CHECK(fnSetAsciiText(dwResult) != nullptr);
-}
-
-void fnCheckAsciiChk(const uint8_t* pbyReply, uint32_t dwLen, uint8_t chAddress)
-{
-    const uint32_t dwResult = fnClassifySetAsciiChk(pbyReply, dwLen, chAddress);
-    FUZZ_CHECK(dwResult <= SetAsciiNoReply);
-    FUZZ_CHECK((dwResult == SetAsciiNoReply) == (dwLen == 0));
-    if (dwResult == SetAsciiOk || dwResult == SetAsciiRefused)
-    {
-        FUZZ_CHECK(dwLen == 6 && pbyReply[5] == '\r' && fnAsciiAddressIs(pbyReply, chAddress));
-        FUZZ_CHECK(fnCheckSumVerify(pbyReply, dwLen - 1)); // the digits before the CR
-    }
 }
 
 void fnCheckRtuAddress(const uint8_t* pbyReply, uint32_t dwLen, uint8_t chAddress)
@@ -72,12 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     FuzzInput stIn(pbyData, nSize);
     const uint8_t chAddress = stIn.fnTake();
     const uint32_t dwLen = stIn.fnRestSize();
-    uint8_t* pbyReply = new uint8_t[dwLen == 0 ? 1 : dwLen];
-    std::memcpy(pbyReply, stIn.fnRest(), dwLen);
-    fnCheckAscii(pbyReply, dwLen, chAddress);
-    fnCheckAsciiChk(pbyReply, dwLen, chAddress);
-    fnCheckRtuAddress(pbyReply, dwLen, chAddress);
-    fnCheckRtuBaud(pbyReply, dwLen);
-    delete[] pbyReply;
+    const std::unique_ptr<uint8_t[]> pbyReply = stIn.fnRestBytes();
+    fnCheckAscii(pbyReply.get(), dwLen, chAddress, false);
+    fnCheckAscii(pbyReply.get(), dwLen, chAddress, true);
+    fnCheckRtuAddress(pbyReply.get(), dwLen, chAddress);
+    fnCheckRtuBaud(pbyReply.get(), dwLen);
     return 0;
 }

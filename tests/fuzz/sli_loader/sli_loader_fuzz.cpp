@@ -5,18 +5,11 @@
 #include "search/SearchListImage.h"
 #include "tests/fuzz/FuzzCheck.h"
 
-#include <cstring>
-
 namespace
 {
 SearchListImage g_stImage;
 SearchListImage g_stAgain;
 ModuleList g_stList;
-
-bool fnTerminated(const char* pchText, size_t nSize)
-{
-    return std::memchr(pchText, '\0', nSize) != nullptr;
-}
 
 void fnCheckList()
 {
@@ -26,11 +19,9 @@ void fnCheckList()
     {
         const ModuleRecord& st = g_stList.m_astModule[i];
         FUZZ_CHECK(st.m_dwSubTypeLen <= 3);
-        FUZZ_CHECK(fnTerminated(st.m_achAddressHex2, sizeof st.m_achAddressHex2));
-        FUZZ_CHECK(fnTerminated(st.m_achTypeDec4, sizeof st.m_achTypeDec4));
-        FUZZ_CHECK(fnTerminated(st.m_achSubType, sizeof st.m_achSubType));
-        FUZZ_CHECK(fnTerminated(st.m_achListText, sizeof st.m_achListText));
-        FUZZ_CHECK(fnTerminated(st.m_achModName, sizeof st.m_achModName));
+        FUZZ_CHECK(fnTerminated(st.m_achAddressHex2) && fnTerminated(st.m_achTypeDec4));
+        FUZZ_CHECK(fnTerminated(st.m_achSubType) && fnTerminated(st.m_achListText));
+        FUZZ_CHECK(fnTerminated(st.m_achModName));
     }
 }
 

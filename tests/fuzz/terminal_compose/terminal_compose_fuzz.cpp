@@ -6,8 +6,6 @@
 #include "terminal/TerminalCompose.h"
 #include "tests/fuzz/FuzzCheck.h"
 
-#include <cstring>
-
 namespace
 {
 const uint8_t FILL = 0xC3;
@@ -15,9 +13,7 @@ const uint8_t FILL = 0xC3;
 void fnCheckAscii(const TerminalSetting& stSetting, const char* pchText, const uint8_t* pbyFrame,
                   uint32_t dwLen)
 {
-    uint32_t dwTyped = static_cast<uint32_t>(std::strlen(pchText));
-    if (dwTyped > TERMINAL_COMMAND_CHARS)
-        dwTyped = TERMINAL_COMMAND_CHARS;
+    const uint32_t dwTyped = static_cast<uint32_t>(strnlen(pchText, TERMINAL_COMMAND_CHARS));
     const bool bChk = stSetting.m_dwProtocolIndex == TerminalVqAsciiChk && stSetting.m_bAppendChk;
     FUZZ_CHECK(dwLen == dwTyped + (bChk ? 2 : 0) + (stSetting.m_bAppendCr ? 1 : 0));
     FUZZ_CHECK(std::memcmp(pbyFrame, pchText, dwTyped) == 0);
@@ -36,16 +32,9 @@ void fnCheckRtu(const TerminalSetting& stSetting, const char* pchText, uint32_t 
 {
     char achCrc[TERMINAL_CRC_TEXT_MAX];
     std::memset(achCrc, 'x', sizeof achCrc);
-    const uint32_t dwCrcResult = fnTerminalCrcText(pchText, achCrc);
-    FUZZ_CHECK(dwCrcResult == dwResult);
-    FUZZ_CHECK(std::memchr(achCrc, '\0', sizeof achCrc) != nullptr);
-    if (dwResult == 0)
-    {
-        FUZZ_CHECK(achCrc[0] == '\0');
-        return;
-    }
-    FUZZ_CHECK(std::strlen(achCrc) == 6);
-    if (!stSetting.m_bAppendCrc)
+    FUZZ_CHECK(fnTerminalCrcText(pchText, achCrc) == dwResult);
+    FUZZ_CHECK(fnTerminated(achCrc) && std::strlen(achCrc) == (dwResult == 0 ? 0u : 6u));
+    if (dwResult == 0 || !stSetting.m_bAppendCrc)
         return;
     FUZZ_CHECK(dwLen >= 3 && fnCrc16Valid(pbyFrame, dwLen));
     char achFrameCrc[TERMINAL_CRC_TEXT_MAX];
@@ -64,26 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     s_stSetting.m_bAppendChk = (bySetting >> 2) & 1u;
     s_stSetting.m_bAppendCr = (bySetting >> 3) & 1u;
     s_stSetting.m_bAppendCrc = (bySetting >> 4) & 1u;
-    const uint32_t dwLen = stIn.fnRestSize();
-    char* pchText = new char[dwLen + 1];
-    std::memcpy(pchText, stIn.fnRest(), dwLen);
-    pchText[dwLen] = '\0';
-
-    uint8_t* pbyFrame = new uint8_t[TERMINAL_FRAME_MAX];
+    const std::unique_ptr<char[]> pchOwned = stIn.fnRestText();
+    const char* pchText = pchOwned.get();
+    const std::unique_ptr<uint8_t[]> pbyOwned(new uint8_t[TERMINAL_FRAME_MAX]);
+    uint8_t* pbyFrame = pbyOwned.get();
     std::memset(pbyFrame, FILL, TERMINAL_FRAME_MAX);
     uint32_t dwFrameLen = 0xDEADBEEF;
     const uint32_t dwResult = fnTerminalComposeFrame(s_stSetting, pchText, pbyFrame, &dwFrameLen);
     FUZZ_CHECK(dwResult <= 1);
-    if (dwResult == 0)
-    {
-        FUZZ_CHECK(dwFrameLen == 0xDEADBEEF);
-        for (uint32_t i = 0; i < TERMINAL_FRAME_MAX; ++i)
-            FUZZ_CHECK(pbyFrame[i] == FILL);
-    }
-    else
-    {
-        FUZZ_CHECK(dwFrameLen <= TERMINAL_FRAME_MAX);
-    }
+    FUZZ_CHECK(dwResult == 1 ? dwFrameLen <= TERMINAL_FRAME_MAX : dwFrameLen == 0xDEADBEEF);
+    for (uint32_t i = 0; dwResult == 0 && i < TERMINAL_FRAME_MAX; ++i)
+        FUZZ_CHECK(pbyFrame[i] == FILL);
     switch (s_stSetting.m_dwProtocolIndex)
     {
     case TerminalVqAscii:
@@ -97,10 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     default:
         FUZZ_CHECK(dwResult == 0);
     }
-    const uint32_t dwInterval = fnTerminalParseInterval(pchText);
-    if (dwInterval != 0)
+    if (fnTerminalParseInterval(pchText) != 0)
         FUZZ_CHECK(std::strpbrk(pchText, "123456789") != nullptr);
-    delete[] pbyFrame;
-    delete[] pchText;
     return 0;
 }
