@@ -189,6 +189,8 @@ const Cell kCells[] = {
     {"Search", Feature::Search, -1, "", "line gone", "", Expect::Survives},
     {"IO 4652GD", Feature::Io, 0, "", "line gone", "", Expect::Survives},
     {"IO 4624", Feature::Io, 2, "", "line gone", "", Expect::Survives},
+    {"Set 4652GD", Feature::Set, 0, "", "line gone", "", Expect::Survives},
+    {"Set 4618", Feature::Set, 1, "", "line gone", "", Expect::Survives},
     {"Set 4624", Feature::Set, 2, "", "line gone", "", Expect::Survives},
     {"Term 4618", Feature::Term, 1, "", "line gone", "", Expect::Survives},
     {"Term 4624", Feature::Term, 2, "", "line gone", "", Expect::Survives},
@@ -242,6 +244,9 @@ class PrivateSim
         SetEnvironmentVariableW(L"VQ_SIM_CONTROL", m_saved.c_str());
         return true;
     }
+
+    // Puts a fault rule ("02:delay=900") on the private bus.
+    bool Fault(const std::string& rule) { return m_control && m_control->Command("fault " + rule); }
 
     // Ends the simulator: its pseudo-terminal closes and the COM link goes, as when the
     // cable is pulled.
@@ -719,7 +724,9 @@ std::string FaultMatrixTest::RunLineGone(const Cell& c)
     DWORD busy = 1000;
     if (c.kind == Feature::Set)
     {
-        // Inside the address step's reply window.
+        // Inside the (first) step's reply window, before the module has answered.
+        const char* address[] = {"01", "02", "03"};
+        line.Fault(std::string(address[c.entry]) + ":delay=900");
         GuiDriver::Click(open, kIdSetWrite);
         busy = 300;
     }
