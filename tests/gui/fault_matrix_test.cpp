@@ -188,7 +188,9 @@ const Cell kCells[] = {
     {"Search", Feature::Search, -1, "02", "flood", "flood=5000", Expect::NotListed},
     {"Search", Feature::Search, -1, "", "line gone", "", Expect::Survives},
     {"IO 4652GD", Feature::Io, 0, "", "line gone", "", Expect::Survives},
+    {"IO 4618", Feature::Io, 1, "", "line gone", "", Expect::Survives},
     {"IO 4624", Feature::Io, 2, "", "line gone", "", Expect::Survives},
+    {"IO 4637", Feature::Io, 3, "", "line gone", "", Expect::Survives},
     {"Set 4652GD", Feature::Set, 0, "", "line gone", "", Expect::Survives},
     {"Set 4618", Feature::Set, 1, "", "line gone", "", Expect::Survives},
     {"Set 4624", Feature::Set, 2, "", "line gone", "", Expect::Survives},
@@ -217,9 +219,10 @@ class PrivateSim
             return false;
         }
         m_dir = L"/tmp/vq-fault-matrix-" + std::to_wstring(GetCurrentProcessId());
-        std::wstring cmd = L"\"" + exe + L"\" --link " + prefix + L"/dosdevices/com" +
-                           std::to_wstring(Com()) + L" --control " + m_dir + L" " +
-                           L"01,4652GD,ascii,9600 02,4618,chk,9600 03,4624,rtu,9600";
+        std::wstring cmd =
+            L"\"" + exe + L"\" --link " + prefix + L"/dosdevices/com" + std::to_wstring(Com()) +
+            L" --control " + m_dir + L" " +
+            L"01,4652GD,ascii,9600 02,4618,chk,9600 03,4624,rtu,9600 04,4637,ascii,9600";
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
@@ -715,7 +718,7 @@ std::string FaultMatrixTest::RunLineGone(const Cell& c)
     std::wstring why;
     if (!line.Start(why))
         return "FAIL " + U8(why);
-    if (!ReopenAndSearch(PrivateSim::Com(), L"04"))
+    if (!ReopenAndSearch(PrivateSim::Com()))
         return "FAIL private bus: " + U8(error) + " " + TakeBoxes();
     std::string seen;
     HWND open = OpenFeature(c);
@@ -770,7 +773,7 @@ std::string FaultMatrixTest::RunLineGone(const Cell& c)
     PrivateSim back;
     if (!back.Start(why))
         return "FAIL " + U8(why);
-    if (!ReopenAndSearch(PrivateSim::Com(), L"04") || gui::fnModuleList(app).size() != 3)
+    if (!ReopenAndSearch(PrivateSim::Com()) || gui::fnModuleList(app).size() != 4)
         seen +=
             " the next COM Open and search did not work: " + U8(error) + " " + TakeBoxes() + ";";
     back.Quit();
