@@ -191,19 +191,10 @@ void fnStopLatencies(SoakSession& s, const Options& o)
 double fnOneSearchStop(SoakSession& s, DWORD delayMs, std::string& problem)
 {
     std::wstring why;
-    s.App().PostCommand(gui::kIdmModuleSearch);
-    HWND start = s.App().WaitDialog(gui::kSearchCaption);
-    if (!start)
-    {
-        problem = "no search dialog";
-        return -1;
-    }
-    GuiDriver::SetText(GuiDriver::Item(start, gui::kIdSearchStart), L"00");
-    GuiDriver::Click(start, IDOK);
-    HWND progress = s.App().WaitDialog(gui::kProgressCaption);
+    HWND progress = gui::fnStartSearch(s.App(), L"00", why);
     if (!progress || !gui::fnWaitSearchAddress(s.App(), progress, L"02", 10000, why))
     {
-        problem = "the search did not run";
+        problem = "the search did not run: " + fnNarrow(why);
         return -1;
     }
     Sleep(delayMs);

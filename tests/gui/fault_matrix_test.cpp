@@ -468,6 +468,16 @@ class FaultMatrixTest : public GuiTest
         return dlg;
     }
 
+    // Types the name query of the terminal row's module and sends it, once or continuously;
+    // `interval` (ms) goes into the interval box unless null.
+    static void TermSend(HWND dlg, int protocol, bool continuous, const wchar_t* interval)
+    {
+        GuiDriver::SetText(GuiDriver::Item(dlg, kIdTermCommand), fnTermCommand(protocol));
+        if (interval)
+            GuiDriver::SetText(GuiDriver::Item(dlg, kIdTermInterval), interval);
+        GuiDriver::Click(dlg, continuous ? kIdTermContinuous : kIdTermSend);
+    }
+
     // Opens the feature window of a cell (for the search: its progress dialog).
     HWND OpenFeature(const Cell& c)
     {
@@ -641,11 +651,8 @@ std::string FaultMatrixTest::RunTerm(const Cell& c)
         return "FAIL no terminal: " + TakeBoxes();
     HWND ret = GuiDriver::Item(dlg, kIdTermReturn);
     auto shown = [&] { return GuiDriver::Text(ret); };
-    GuiDriver::SetText(GuiDriver::Item(dlg, kIdTermCommand), fnTermCommand(c.entry));
     // Under a flood the command goes out without a pause, so the noise never stops until Stop.
-    bool continuous = c.expect == Expect::Capped;
-    GuiDriver::SetText(GuiDriver::Item(dlg, kIdTermInterval), L"0");
-    GuiDriver::Click(dlg, continuous ? kIdTermContinuous : kIdTermSend);
+    TermSend(dlg, c.entry, c.expect == Expect::Capped, L"0");
     std::wstring early;
     switch (c.expect)
     {
@@ -737,10 +744,7 @@ std::string FaultMatrixTest::RunLineGone(const Cell& c)
     {
         // Modbus RTU: a continuous send is running when the line goes; VQASCII-CHK: one
         // command was answered and only the receive side is waiting.
-        bool continuous = c.entry == 2;
-        GuiDriver::SetText(GuiDriver::Item(open, kIdTermCommand), fnTermCommand(c.entry));
-        GuiDriver::SetText(GuiDriver::Item(open, kIdTermInterval), L"200");
-        GuiDriver::Click(open, continuous ? kIdTermContinuous : kIdTermSend);
+        TermSend(open, c.entry, c.entry == 2, L"200");
     }
     Sleep(busy);
     line.Quit();
@@ -793,18 +797,15 @@ std::string FaultMatrixTest::RunCopes(const Cell& c)
     std::string seen;
     if (!sim.Command(std::string("fault ") + c.address + ":" + c.rule))
         return "FAIL simulator did not take the fault";
-    HWND open = c.kind == Feature::Search ? nullptr : OpenFeature(c);
+    HWND open = nullptr;
     if (c.kind == Feature::Search)
         Search(L"01", L"04");
-    else if (!open)
+    else if (!(open = OpenFeature(c)))
         return "FAIL the feature did not start: " + TakeBoxes();
     if (c.kind == Feature::Set)
         GuiDriver::Click(open, kIdSetWrite);
     if (c.kind == Feature::Term)
-    {
-        GuiDriver::SetText(GuiDriver::Item(open, kIdTermCommand), fnTermCommand(c.entry));
-        GuiDriver::Click(open, kIdTermSend);
-    }
+        TermSend(open, c.entry, false, nullptr);
     Watch(
         4000, [] { return false; }, seen);
     std::string boxes = TakeBoxes();
