@@ -111,6 +111,23 @@ vq_xvfb_start() {
   vq_die "no free X display found"
 }
 
+# Lets a Wine session that an earlier script left in the prefix end: its desktop died with that
+# script's X server, and a program started while the session winds down is ended with it before
+# it prints a line.
+vq_wine_settle() { timeout 30 wineserver -w 2>/dev/null || true; }
+
+# Makes the prefix ready for Wine programs on this script's Xvfb; call it with DISPLAY set. After
+# vq_wine_settle, once per prefix, Wine's windows become unmanaged: with no window manager Wine
+# waits 2 s for every managed window it hides (a dialog, a message box) and shows them without
+# captions; unmanaged windows close at once and draw their own.
+vq_wine_prepare() {
+  vq_wine_settle
+  if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+      vq_log "could not make Wine's windows unmanaged; dialogs will close slowly"
+  fi
+}
+
 vq_xvfb_stop() {
   vq_stop_pid "$VQ_XVFB_PID"
   VQ_XVFB_PID=

@@ -185,6 +185,8 @@ int main(int argc, char** argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
     Options o = fnParse(argc, argv);
+    printf("soak: started: %d rounds of every window, %d COM cycles, %.0f s bound (0: none)\n",
+           o.nCycles, o.nComCycles, o.dSeconds);
     SoakSession s;
     std::wstring why;
     if (!s.Start(why))
