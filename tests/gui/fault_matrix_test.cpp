@@ -440,10 +440,10 @@ class FaultMatrixTest : public GuiTest
         return gui::fnOpenPort(app, com, 3, error) && Search(L"01", stopAt);
     }
 
-    bool Listed(const char* address)
+    static bool Listed(const std::vector<std::wstring>& list, const char* address)
     {
         std::wstring tag = L"[" + std::wstring(address, address + 2) + L"H]";
-        for (const std::wstring& line : gui::fnModuleList(app))
+        for (const std::wstring& line : list)
             if (line.find(tag) != std::wstring::npos)
                 return true;
         return false;
@@ -582,14 +582,19 @@ std::string FaultMatrixTest::RunSearch(const Cell& c)
     sim.Command(std::string("clear ") + c.address);
     if (!searched)
         return "FAIL search did not run: " + U8(error) + " " + boxes;
-    // The scan is stopped once the progress shows 04, which may or may not be listed by then;
-    // 01 and 03 must be, 02 as the fault decides, and no line may come twice.
-    bool listed = Listed(c.address);
-    size_t lines = gui::fnModuleList(app).size();
-    size_t want = (c.expect == Expect::Listed ? 3u : 2u) + (Listed("04") ? 1u : 0u);
+    // The scan is stopped once the progress shows 04, which may or may not be listed: the
+    // query in flight at the Stop is still recorded, up to a reply wait and the closing pause
+    // after the dialog has gone. So the list is read once, after that. 01 and 03 must be
+    // listed, 02 as the fault decides, and no line may come twice.
+    Sleep(1000);
+    std::vector<std::wstring> list = gui::fnModuleList(app);
+    bool listed = Listed(list, c.address);
+    size_t lines = list.size();
+    size_t want = (c.expect == Expect::Listed ? 3u : 2u) + (Listed(list, "04") ? 1u : 0u);
     if (!boxes.empty())
         seen += " unexpected message '" + boxes + "';";
-    if (listed != (c.expect == Expect::Listed) || !Listed("01") || !Listed("03") || lines != want)
+    if (listed != (c.expect == Expect::Listed) || !Listed(list, "01") || !Listed(list, "03") ||
+        lines != want)
         seen += std::string(" expected 01, 03") + (c.expect == Expect::Listed ? ", 02" : "") +
                 " (and perhaps 04), got " + std::to_string(lines) + " lines" +
                 (listed ? " with 02;" : " without 02;");
