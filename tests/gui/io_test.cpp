@@ -1,13 +1,10 @@
 // IO Control through the program's own windows against the simulated default bus: each model's
 // window with its Chinese texts and title line, a relay click that reaches the module, lamps
-// that follow the module's inputs, analog values that follow the module, Close, and a window
-// reopened at once that never runs two worker pairs.
+// that follow the module's inputs, analog values that follow the module, and Close. (A window
+// reopened at once is the Win32 suite's IoTest, on the same handlers.)
 #include "tests/gui/GuiFixture.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdio>
-#include <cstring>
 
 namespace
 {
@@ -128,102 +125,4 @@ TEST_F(IoGuiTest, AnalogValuesFollowTheModuleUntilClose)
     // Close waits for the receive worker: the 800 ms reply wait, the read and one wait.
     CloseIo(dlg, 2300);
     EXPECT_TRUE(app.NoMessageBox());
-}
-
-namespace
-{
-// The frames the program sent to one address, with their time of day in ms, from the
-// simulator's log lines "HH:MM:SS.mmm pc>bus 24 30 31 36 0D" (ASCII frames by the address
-// characters, Modbus frames by their first byte).
-struct TimedPoll
-{
-    long ms;
-    std::string bytes;
-};
-
-std::vector<TimedPoll> fnPollTimes(const std::string& addrAscii, const std::string& addrRtu)
-{
-    std::vector<TimedPoll> times;
-    std::wstring log = fnEnv(L"VQ_SIM_LOG");
-    if (log.empty())
-        return times;
-    FILE* file = _wfopen(fnWinPath(log).c_str(), L"rb");
-    if (!file)
-        return times;
-    char line[512];
-    while (fgets(line, sizeof line, file))
-    {
-        int h = 0, m = 0, s = 0, ms = 0;
-        const char* frame = strstr(line, "pc>bus ");
-        if (!frame || sscanf(line, "%d:%d:%d.%d", &h, &m, &s, &ms) != 4)
-            continue;
-        std::string bytes(frame + 7);
-        if (bytes.compare(0, addrAscii.size(), addrAscii) == 0 ||
-            bytes.compare(0, addrRtu.size(), addrRtu) == 0)
-            times.push_back({((h * 60L + m) * 60L + s) * 1000L + ms, bytes});
-    }
-    fclose(file);
-    return times;
-}
-
-struct ReopenRow
-{
-    int entry;
-    const char* addrAscii; // "$01" / "#03" as logged bytes
-    const char* addrRtu;
-    long minGapMs; // one pair never polls faster than this
-    DWORD closeMs; // Close to the window gone
-};
-} // namespace
-
-// Open, watch, close, and open the same window again at once: the second pair starts only
-// after the first has ended, so the module never sees two pairs' polls interleaved.
-TEST_F(IoGuiTest, ReopenAtOnceNeverInterleavesTwoPairsOfPolls)
-{
-    const ReopenRow rows[] = {
-        {0, "24 30 31", "01 01", 180, 1000},       // 4652GD VQASCII: the 200 ms pace
-        {1, "24 30 32", "02 02", 180, 1000},       // 4618 VQASCII-CHK
-        {2, "23 30 33", "03 04 00 00", 700, 2300}, // 4624 Modbus RTU: the 800 ms reply wait
-        {3, "23 30 34", "04 04 00 00", 700, 2300}, // 4637 VQASCII
-    };
-    SearchDefaultBus();
-    if (IsSkipped() || HasFatalFailure())
-        return;
-    for (const ReopenRow& row : rows)
-    {
-        SCOPED_TRACE("list entry " + std::to_string(row.entry));
-        const size_t before = fnPollTimes(row.addrAscii, row.addrRtu).size();
-        for (int round = 0; round < 2; ++round)
-        {
-            HWND dlg = OpenIo(row.entry);
-            GUI_ASSERT(dlg);
-            // Watch: the window shows what the module sends (inputs off, values ramping).
-            if (row.entry >= 2)
-            {
-                const int field = row.entry == 2 ? 1018 : 1028;
-                EXPECT_TRUE(GuiDriver::WaitUntil(
-                    [&]
-                    {
-                        const std::string value = Text(dlg, field);
-                        return !value.empty() && value != "00.000";
-                    },
-                    3000));
-                Sleep(1000);
-            }
-            else
-            {
-                Sleep(1200);
-            }
-            EXPECT_TRUE(app.NoMessageBox());
-            CloseIo(dlg, row.closeMs);
-        }
-        std::vector<TimedPoll> times = fnPollTimes(row.addrAscii, row.addrRtu);
-        ASSERT_GE(times.size(), before + 4);
-        for (size_t i = before + 1; i < times.size(); ++i)
-        {
-            EXPECT_GE(times[i].ms - times[i - 1].ms, row.minGapMs)
-                << "poll " << i - before << ": " << times[i - 1].bytes << " then "
-                << times[i].bytes;
-        }
-    }
 }
