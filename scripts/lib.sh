@@ -128,15 +128,18 @@ vq_wine_prepare() {
   fi
 }
 
-# Stops the Xvfb this script started. The Wine session that used it is let end first, while its
-# display still answers: a session whose X server vanished under it dies slowly, and a Wine
-# program the next script starts in the meantime joins it and dies with it before its first
-# line. What is still running after 15 s (a program a failed test left behind) is ended.
+# Lets the Wine session of this script end while its display still answers: a session whose X
+# server vanished under it dies slowly, and a Wine program the next script starts in the
+# meantime joins it and dies with it before its first line. What is still running after 15 s
+# (a program a failed test left behind) is ended.
+vq_wine_end() {
+  timeout 15 wineserver -w 2>/dev/null || timeout 20 wineserver -k 2>/dev/null || true
+}
+
+# Stops the Xvfb this script started, after its Wine session.
 vq_xvfb_stop() {
   [ -n "$VQ_XVFB_PID" ] || return 0
-  if command -v wineserver >/dev/null && ! timeout 15 wineserver -w 2>/dev/null; then
-    timeout 20 wineserver -k 2>/dev/null || true
-  fi
+  vq_wine_end
   vq_stop_pid "$VQ_XVFB_PID"
   VQ_XVFB_PID=
 }

@@ -107,4 +107,9 @@ bool fnWaitSearchAddress(GuiDriver& app, HWND progress, const std::wstring& addr
     return false;
 }
 
+void fnWaitSearchPairEnd()
+{
+    Sleep(1000);
+}
+
 } // namespace gui

@@ -57,5 +57,9 @@ HWND fnStartSearch(GuiDriver& app, const std::wstring& start, std::wstring& erro
 // Waits until the progress dialog shows this address (two hex digits).
 bool fnWaitSearchAddress(GuiDriver& app, HWND progress, const std::wstring& address, DWORD ms,
                          std::wstring& error);
+// Waits out the search pair after a Stop at 9600 baud: the reply to the query in flight is still
+// recorded, within the reply wait (350 ms) and the closing pause (500 ms) after the progress
+// dialog has gone.
+void fnWaitSearchPairEnd();
 
 } // namespace gui

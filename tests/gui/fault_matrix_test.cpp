@@ -582,11 +582,10 @@ std::string FaultMatrixTest::RunSearch(const Cell& c)
     sim.Command(std::string("clear ") + c.address);
     if (!searched)
         return "FAIL search did not run: " + U8(error) + " " + boxes;
-    // The scan is stopped once the progress shows 04, which may or may not be listed: the
-    // query in flight at the Stop is still recorded, up to a reply wait and the closing pause
-    // after the dialog has gone. So the list is read once, after that. 01 and 03 must be
-    // listed, 02 as the fault decides, and no line may come twice.
-    Sleep(1000);
+    // The scan is stopped once the progress shows 04, which may or may not be listed, since the
+    // query in flight at the Stop is still recorded. So the list is read once, after the pair
+    // has ended. 01 and 03 must be listed, 02 as the fault decides, and no line may come twice.
+    gui::fnWaitSearchPairEnd();
     std::vector<std::wstring> list = gui::fnModuleList(app);
     bool listed = Listed(list, c.address);
     size_t lines = list.size();

@@ -4,8 +4,6 @@
 // reopened at once is the Win32 suite's IoTest, on the same handlers.)
 #include "tests/gui/GuiFixture.h"
 
-#include <algorithm>
-
 namespace
 {
 const wchar_t kIoCaption[] = L"IO控制";

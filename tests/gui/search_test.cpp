@@ -48,9 +48,7 @@ class SearchTest : public GuiTest
         GuiDriver::Click(progress, IDOK);
         ASSERT_TRUE(app.WaitGone(progress, 1500)) << U8(app.LastError());
         EXPECT_LT(GetTickCount64() - t0, 1000u) << "Stop must close the dialog at once";
-        // The reply to the query in flight is still recorded, within the reply wait (350 ms
-        // at 9600 baud) and the closing pause of 500 ms after the dialog has gone.
-        Sleep(1000);
+        gui::fnWaitSearchPairEnd();
     }
 
     // The list must not change any more: the scan has really ended.
