@@ -128,6 +128,19 @@ vq_wine_prepare() {
   fi
 }
 
+# The prefix's screen resolution, HKCU\Control Panel\Desktop LogPixels (96 when unset): every
+# Wine program started after vq_wine_set_dpi draws at the new one.
+vq_wine_dpi() {
+  local value
+  value=$(timeout 30 wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null |
+    tr -d '\r' | awk '$1 == "LogPixels" { print $3 }')
+  echo $((${value:-96}))
+}
+vq_wine_set_dpi() {
+  timeout 30 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1
+}
+
 # Lets the Wine session of this script end while its display still answers: a session whose X
 # server vanished under it dies slowly, and a Wine program the next script starts in the
 # meantime joins it and dies with it before its first line. What is still running after 15 s
