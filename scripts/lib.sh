@@ -95,7 +95,7 @@ vq_xvfb_start() {
   command -v Xvfb >/dev/null || vq_die "Xvfb is not installed (run scripts/setup)"
   while [ "$tries" -lt 40 ]; do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+      Xvfb ":$n" -screen 0 "${VQ_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 </dev/null &
       VQ_XVFB_PID=$!
       if vq_wait_file "/tmp/.X11-unix/X$n" 10 "$VQ_XVFB_PID" && vq_alive "$VQ_XVFB_PID"; then
         export DISPLAY=":$n"
