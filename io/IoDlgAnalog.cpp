@@ -7,6 +7,7 @@
 #include "io/IoTitle.h"
 #include "io/TrendChart.h"
 #include "io/TrendLayout.h"
+#include "res/DialogScale.h"
 #include "res/GbkText.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -41,7 +42,8 @@ IOViewAnalog gstIOView_4637(AnalogModel4637, &gstCommTRCIO_4637, &IDS_4637);
 
 IOViewAnalog::IOViewAnalog(uint32_t dwModel, CommTRC* pstTRC, const AnalogViewIds* pstIds)
     : m_dwModel(dwModel), m_pstTRC(pstTRC), m_pstIds(pstIds), m_hDlg(NULL),
-      m_hTitle(NULL), m_ahValue{}, m_ahPlot{}, m_stTrend(dwModel), m_achTitle{}, m_bRxEnded(0)
+      m_hTitle(NULL), m_ahValue{}, m_ahPlot{}, m_stTrend(dwModel),
+      m_stScale(PIXEL_SCALE_96), m_achTitle{}, m_bRxEnded(0)
 {
 }
 
@@ -53,6 +55,7 @@ void IOViewAnalog::fnInit(HWND hDlg)
         m_ahValue[k] = GetDlgItem(hDlg, m_pstIds->anValue[k]);
         m_ahPlot[k] = GetDlgItem(hDlg, m_pstIds->anPlot[k]);
     }
+    m_stScale = fnDialogScale(hDlg);
     fnSetWindowTextGbk(hDlg, TXT_IO_CONTROL);
     fnSetDlgItemTextGbk(hDlg, m_pstIds->anGroup[0], TXT_IO_GROUP_CURRENT);
     if (m_pstIds->anGroup[1] != 0)
@@ -70,12 +73,12 @@ void IOViewAnalog::fnInit(HWND hDlg)
 
 void IOViewAnalog::fnPaint(HWND hDlg)
 {
-    const TrendLayout& stLayout = fnTrendLayout(m_dwModel);
+    const TrendLayout stLayout = fnLayout();
     PAINTSTRUCT stPaint;
     HDC hDC = BeginPaint(hDlg, &stPaint);
-    DrawChartLegend(hDC, m_dwModel);
-    DrawChartFrame(hDC, stLayout.m_astWindowArea, stLayout.m_dwAreaCount);
-    DrawChartLabels(hDC, m_dwModel);
+    DrawChartLegend(hDC, stLayout);
+    DrawChartFrame(hDC, stLayout, 0, 0);
+    DrawChartLabels(hDC, stLayout);
     EndPaint(hDlg, &stPaint);
 }
 
@@ -106,7 +109,7 @@ void IOViewAnalog::fnRedraw()
     HDC hDC = GetDC(hDlg);
     if (hDC == NULL)
         return;
-    DrawTrend(hDC, m_stTrend, m_dwModel);
+    DrawTrend(hDC, m_stTrend, fnLayout());
     ReleaseDC(hDlg, hDC);
 }
 

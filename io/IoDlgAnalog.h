@@ -1,7 +1,8 @@
 // The IO windows of the analog models, VQ-4624 (template 126) and VQ-4637 (template 127): eight
 // value fields, eight plot boxes and the trend chart. One IOViewAnalog per model. The window
 // thread writes the handles when the window opens and stores m_hDlg last; the receive worker
-// reads m_hDlg before it writes a field or draws, so nothing reaches a window that is not up.
+// reads m_hDlg before it writes a field or draws, so nothing reaches a window that is not up;
+// the chart's pixel scale, measured with the handles, is then fixed for the window's life.
 // The window ends only through its receive worker (fnWorkerEnded) or, once that worker has
 // ended, at once on Close.
 #pragma once
@@ -13,6 +14,8 @@
 
 #include "io/AnalogDecode.h"
 #include "io/TrendHistory.h"
+#include "io/TrendLayout.h"
+#include "res/PixelScale.h"
 
 class CommTRC;
 
@@ -39,10 +42,12 @@ class IOViewAnalog
     HWND m_ahValue[ANALOG_CHANNELS];
     HWND m_ahPlot[ANALOG_CHANNELS];
     TrendHistory m_stTrend;
+    PixelScale m_stScale; // the window's dialog base units
     char m_achTitle[128];
     std::atomic<uint32_t> m_bRxEnded; // the receive worker of the current pair has ended
 
     HWND fnWindow() const { return m_hDlg.load(); }
+    TrendLayout fnLayout() const { return fnTrendLayout(m_dwModel, m_stScale); }
 
     // Main thread, before the pair starts.
     void fnPairStarting() { m_bRxEnded = 0; }

@@ -5,6 +5,28 @@
 
 #include "res/resource.h"
 
+namespace
+{
+const int DESIGN_DPI = 96;
+
+// The lamp bitmaps are drawn for 96 dpi; at another resolution they are stretched to the same
+// size in inches, as the labels beside them grow. The original goes once the copy is made.
+HBITMAP fnScaledLamp(HBITMAP hBitmap)
+{
+    HDC hScreen = GetDC(NULL);
+    const int nDpi = hScreen != NULL ? GetDeviceCaps(hScreen, LOGPIXELSY) : DESIGN_DPI;
+    if (hScreen != NULL)
+        ReleaseDC(NULL, hScreen);
+    BITMAP stBitmap;
+    if (hBitmap == NULL || nDpi == DESIGN_DPI ||
+        GetObjectA(hBitmap, sizeof stBitmap, &stBitmap) == 0)
+        return hBitmap;
+    HANDLE hCopy = CopyImage(hBitmap, IMAGE_BITMAP, MulDiv(stBitmap.bmWidth, nDpi, DESIGN_DPI),
+                             MulDiv(stBitmap.bmHeight, nDpi, DESIGN_DPI), LR_COPYDELETEORG);
+    return hCopy != NULL ? static_cast<HBITMAP>(hCopy) : hBitmap;
+}
+} // namespace
+
 IoLamps::IoLamps() : m_hOn(NULL), m_hOff(NULL) {}
 
 bool IoLamps::fnLoad()
@@ -14,6 +36,8 @@ bool IoLamps::fnLoad()
         LoadImageA(hInst, MAKEINTRESOURCEA(IDB_LAMP_ON), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     m_hOff = static_cast<HBITMAP>(
         LoadImageA(hInst, MAKEINTRESOURCEA(IDB_LAMP_OFF), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    m_hOn = fnScaledLamp(m_hOn.load());
+    m_hOff = fnScaledLamp(m_hOff.load());
     return m_hOn.load() != NULL && m_hOff.load() != NULL;
 }
 

@@ -26,59 +26,60 @@ void fnFillRect(HDC hDC, const TrendRect& stRect, COLORREF crColour)
     DeleteObject(hPen);
 }
 
-void fnDrawGrid(HDC hDC, const TrendArea& stArea)
+void fnDrawGrid(HDC hDC, const TrendLayout& stLayout, uint32_t dwArea, int32_t nDx, int32_t nDy)
 {
-    HPEN hPen = CreatePen(PS_SOLID, 1, fnColour(TREND_GRID_COLOUR));
+    HPEN hPen = CreatePen(PS_SOLID, stLayout.m_nPenWidth, fnColour(TREND_GRID_COLOUR));
     HGDIOBJ hOldPen = SelectObject(hDC, hPen);
-    const int32_t nBase = stArea.m_nTop + stArea.m_nHeight;
-    for (uint32_t k = 1; k <= TREND_GRID_LINES; ++k)
+    const TrendRect& stArea = stLayout.m_astArea[dwArea];
+    for (int32_t nY : stLayout.m_anGridY[dwArea])
     {
-        const int32_t nY = nBase - static_cast<int32_t>(k) * TREND_GRID_STEP;
-        MoveToEx(hDC, stArea.m_nLeft, nY, NULL);
-        LineTo(hDC, stArea.m_nLeft + stArea.m_nWidth, nY);
+        MoveToEx(hDC, stArea.m_nLeft - nDx, nY - nDy, NULL);
+        LineTo(hDC, stArea.m_nRight - nDx, nY - nDy);
     }
     SelectObject(hDC, hOldPen);
     DeleteObject(hPen);
 }
 
-void fnDrawChannel(HDC hDC, const TrendHistory& stTrend, uint32_t dwChannel, COLORREF crColour)
+void fnDrawChannel(HDC hDC, const TrendHistory& stTrend, const TrendLayout& stLayout,
+                   uint32_t dwChannel)
 {
-    HPEN hPen = CreatePen(PS_SOLID, 1, crColour);
+    HPEN hPen =
+        CreatePen(PS_SOLID, stLayout.m_nPenWidth, fnColour(stLayout.m_astColour[dwChannel]));
     HGDIOBJ hOldPen = SelectObject(hDC, hPen);
     const int32_t nCount = stTrend.fnPointCount(dwChannel);
     for (int32_t i = 0; i < nCount; ++i)
     {
         const TrendSegment stSeg = stTrend.fnSegment(dwChannel, i);
-        MoveToEx(hDC, stSeg.m_nX0, stSeg.m_nY0, NULL);
-        LineTo(hDC, stSeg.m_nX1, stSeg.m_nY1);
+        const TrendPoint stFrom = fnTrendImagePoint(stLayout, stSeg.m_nX0, stSeg.m_nY0);
+        const TrendPoint stTo = fnTrendImagePoint(stLayout, stSeg.m_nX1, stSeg.m_nY1);
+        MoveToEx(hDC, stFrom.m_nX, stFrom.m_nY, NULL);
+        LineTo(hDC, stTo.m_nX, stTo.m_nY);
     }
     SelectObject(hDC, hOldPen);
     DeleteObject(hPen);
 }
 } // namespace
 
-void DrawChartFrame(HDC hDC, const TrendArea* pstAreas, uint32_t dwCount)
+void DrawChartFrame(HDC hDC, const TrendLayout& stLayout, int32_t nOriginX, int32_t nOriginY)
 {
-    for (uint32_t i = 0; i < dwCount; ++i)
+    for (uint32_t a = 0; a < stLayout.m_dwAreaCount; ++a)
     {
-        const TrendArea& stArea = pstAreas[i];
-        const TrendRect stRect = {stArea.m_nLeft, stArea.m_nTop, stArea.m_nLeft + stArea.m_nWidth,
-                                  stArea.m_nTop + stArea.m_nHeight + 1};
+        const TrendRect& stArea = stLayout.m_astArea[a];
+        const TrendRect stRect = {stArea.m_nLeft - nOriginX, stArea.m_nTop - nOriginY,
+                                  stArea.m_nRight - nOriginX, stArea.m_nBottom - nOriginY};
         fnFillRect(hDC, stRect, RGB(0, 0, 0));
-        fnDrawGrid(hDC, stArea);
+        fnDrawGrid(hDC, stLayout, a, nOriginX, nOriginY);
     }
 }
 
-void DrawChartLegend(HDC hDC, uint32_t dwModel)
+void DrawChartLegend(HDC hDC, const TrendLayout& stLayout)
 {
-    const TrendLayout& stLayout = fnTrendLayout(dwModel);
     for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
         fnFillRect(hDC, stLayout.m_astLegend[k], fnColour(stLayout.m_astColour[k]));
 }
 
-void DrawChartLabels(HDC hDC, uint32_t dwModel)
+void DrawChartLabels(HDC hDC, const TrendLayout& stLayout)
 {
-    const TrendLayout& stLayout = fnTrendLayout(dwModel);
     const int nOldMode = SetBkMode(hDC, TRANSPARENT);
     const COLORREF crOld = SetTextColor(hDC, RGB(0, 0, 0));
     for (uint32_t a = 0; a < stLayout.m_dwAreaCount; ++a)
@@ -91,13 +92,15 @@ void DrawChartLabels(HDC hDC, uint32_t dwModel)
     SetBkMode(hDC, nOldMode);
 }
 
-void DrawTrend(HDC hDC, const TrendHistory& stTrend, uint32_t dwModel)
+void DrawTrend(HDC hDC, const TrendHistory& stTrend, const TrendLayout& stLayout)
 {
-    const TrendLayout& stLayout = fnTrendLayout(dwModel);
+    const TrendRect& stImage = stLayout.m_stImage;
+    const int32_t nWidth = stImage.m_nRight - stImage.m_nLeft;
+    const int32_t nHeight = stImage.m_nBottom - stImage.m_nTop;
     HDC hMemDC = CreateCompatibleDC(hDC);
     if (hMemDC == NULL)
         return;
-    HBITMAP hBitmap = CreateCompatibleBitmap(hDC, stLayout.m_nImageWidth, stLayout.m_nImageHeight);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hDC, nWidth, nHeight);
     if (hBitmap == NULL)
     {
         DeleteDC(hMemDC);
@@ -108,15 +111,13 @@ void DrawTrend(HDC hDC, const TrendHistory& stTrend, uint32_t dwModel)
     if (crBack == CLR_INVALID)
         crBack = GetSysColor(COLOR_BTNFACE); // the pixel is covered
     fnFillRect(hMemDC, stLayout.m_stImageFill, crBack);
-    DrawChartFrame(hMemDC, stLayout.m_astImageArea, stLayout.m_dwAreaCount);
+    DrawChartFrame(hMemDC, stLayout, stImage.m_nLeft, stImage.m_nTop);
     for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
     {
         if (stTrend.fnIsPlotted(k))
-            fnDrawChannel(hMemDC, stTrend, k, fnColour(stLayout.m_astColour[k]));
+            fnDrawChannel(hMemDC, stTrend, stLayout, k);
     }
-    const TrendArea& stFirst = stLayout.m_astWindowArea[0];
-    BitBlt(hDC, stFirst.m_nLeft, stFirst.m_nTop, stLayout.m_nImageWidth, stLayout.m_nImageHeight,
-           hMemDC, 0, 0, SRCCOPY);
+    BitBlt(hDC, stImage.m_nLeft, stImage.m_nTop, nWidth, nHeight, hMemDC, 0, 0, SRCCOPY);
     SelectObject(hMemDC, hOldBitmap);
     DeleteObject(hBitmap);
     DeleteDC(hMemDC);

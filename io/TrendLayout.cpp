@@ -1,17 +1,34 @@
-// Chart geometry of the two analog IO windows.
+// Chart geometry of the two analog IO windows: the design in 96-dpi pixels and its scaling.
 #include "io/TrendLayout.h"
 
 namespace
 {
+struct TrendArea
+{
+    int32_t m_nLeft, m_nTop, m_nWidth, m_nHeight;
+};
+
+struct TrendDesign
+{
+    uint32_t m_dwAreaCount;
+    TrendArea m_astArea[2];
+    int32_t m_nImageWidth; // the image starts at the first area's corner
+    int32_t m_nImageHeight;
+    TrendRect m_stImageFill;
+    int32_t m_nLabelX;
+    TrendLabel m_astLabel[2][TREND_LABELS_PER_AREA];
+    TrendRect m_astLegend[ANALOG_CHANNELS];
+    TrendRgb m_astColour[ANALOG_CHANNELS];
+};
+
 const TrendRgb RED = {255, 0, 0};
 const TrendRgb GREEN = {0, 255, 0};
 const TrendRgb BLUE = {0, 0, 255};
 const TrendRgb YELLOW = {255, 255, 0};
 
-const TrendLayout LAYOUT_4624 = {
+const TrendDesign DESIGN_4624 = {
     2,
     {{245, 5, 360, 210}, {245, 230, 360, 210}},
-    {{0, 0, 360, 210}, {0, 225, 360, 210}},
     360,
     436,
     {0, 0, 360, 435},
@@ -29,10 +46,9 @@ const TrendLayout LAYOUT_4624 = {
     {RED, GREEN, BLUE, YELLOW, RED, GREEN, BLUE, YELLOW},
 };
 
-const TrendLayout LAYOUT_4637 = {
+const TrendDesign DESIGN_4637 = {
     1,
     {{252, 39, 360, 210}, {0, 0, 0, 0}},
-    {{0, 0, 360, 210}, {0, 0, 0, 0}},
     360,
     211,
     {0, 0, 360, 210},
@@ -49,9 +65,64 @@ const TrendLayout LAYOUT_4637 = {
      {189, 223, 205, 233}},
     {RED, GREEN, BLUE, YELLOW, {0, 255, 255}, {255, 0, 255}, {128, 128, 0}, {0, 128, 128}},
 };
+
+TrendRect fnScaleRect(const PixelScale& stScale, const TrendRect& stRect)
+{
+    return TrendRect{fnScaleX(stScale, stRect.m_nLeft), fnScaleY(stScale, stRect.m_nTop),
+                     fnScaleX(stScale, stRect.m_nRight), fnScaleY(stScale, stRect.m_nBottom)};
+}
+
+// The design area's black fill, from (left, top) to (left + width, top + height + 1).
+TrendRect fnAreaRect(const TrendArea& stArea)
+{
+    return TrendRect{stArea.m_nLeft, stArea.m_nTop, stArea.m_nLeft + stArea.m_nWidth,
+                     stArea.m_nTop + stArea.m_nHeight + 1};
+}
 } // namespace
 
-const TrendLayout& fnTrendLayout(uint32_t dwModel)
+TrendLayout fnTrendLayout(uint32_t dwModel, const PixelScale& stScale)
 {
-    return dwModel == AnalogModel4624 ? LAYOUT_4624 : LAYOUT_4637;
+    const TrendDesign& stDesign = dwModel == AnalogModel4624 ? DESIGN_4624 : DESIGN_4637;
+    TrendLayout stLayout = {};
+    stLayout.m_dwAreaCount = stDesign.m_dwAreaCount;
+    stLayout.m_stScale = stScale;
+    const TrendArea& stFirst = stDesign.m_astArea[0];
+    stLayout.m_stDesignOrigin = TrendPoint{stFirst.m_nLeft, stFirst.m_nTop};
+    for (uint32_t a = 0; a < stDesign.m_dwAreaCount; ++a)
+    {
+        const TrendArea& stArea = stDesign.m_astArea[a];
+        stLayout.m_astArea[a] = fnScaleRect(stScale, fnAreaRect(stArea));
+        for (uint32_t k = 0; k < TREND_GRID_LINES; ++k)
+            stLayout.m_anGridY[a][k] =
+                fnScaleY(stScale, stArea.m_nTop + stArea.m_nHeight -
+                                      static_cast<int32_t>(k + 1) * TREND_GRID_STEP);
+        for (uint32_t k = 0; k < TREND_LABELS_PER_AREA; ++k)
+            stLayout.m_astLabel[a][k] =
+                TrendLabel{fnScaleY(stScale, stDesign.m_astLabel[a][k].m_nTop),
+                           stDesign.m_astLabel[a][k].m_pchText};
+    }
+    stLayout.m_nPenWidth = fnScalePen(stScale);
+    stLayout.m_stImage = fnScaleRect(stScale, TrendRect{stFirst.m_nLeft, stFirst.m_nTop,
+                                                        stFirst.m_nLeft + stDesign.m_nImageWidth,
+                                                        stFirst.m_nTop + stDesign.m_nImageHeight});
+    const TrendPoint stFillFrom =
+        fnTrendImagePoint(stLayout, stDesign.m_stImageFill.m_nLeft, stDesign.m_stImageFill.m_nTop);
+    const TrendPoint stFillTo = fnTrendImagePoint(stLayout, stDesign.m_stImageFill.m_nRight,
+                                                  stDesign.m_stImageFill.m_nBottom);
+    stLayout.m_stImageFill =
+        TrendRect{stFillFrom.m_nX, stFillFrom.m_nY, stFillTo.m_nX, stFillTo.m_nY};
+    stLayout.m_nLabelX = fnScaleX(stScale, stDesign.m_nLabelX);
+    for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
+    {
+        stLayout.m_astLegend[k] = fnScaleRect(stScale, stDesign.m_astLegend[k]);
+        stLayout.m_astColour[k] = stDesign.m_astColour[k];
+    }
+    return stLayout;
+}
+
+TrendPoint fnTrendImagePoint(const TrendLayout& stLayout, int32_t nX, int32_t nY)
+{
+    const TrendPoint& stOrigin = stLayout.m_stDesignOrigin;
+    return TrendPoint{fnScaleX(stLayout.m_stScale, stOrigin.m_nX + nX) - stLayout.m_stImage.m_nLeft,
+                      fnScaleY(stLayout.m_stScale, stOrigin.m_nY + nY) - stLayout.m_stImage.m_nTop};
 }

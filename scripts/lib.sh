@@ -95,7 +95,7 @@ vq_xvfb_start() {
   command -v Xvfb >/dev/null || vq_die "Xvfb is not installed (run scripts/setup)"
   while [ "$tries" -lt 40 ]; do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+      Xvfb ":$n" -screen 0 "${VQ_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 </dev/null &
       VQ_XVFB_PID=$!
       if vq_wait_file "/tmp/.X11-unix/X$n" 10 "$VQ_XVFB_PID" && vq_alive "$VQ_XVFB_PID"; then
         export DISPLAY=":$n"
@@ -126,6 +126,19 @@ vq_wine_prepare() {
     timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
       vq_log "could not make Wine's windows unmanaged; dialogs will close slowly"
   fi
+}
+
+# The prefix's screen resolution, HKCU\Control Panel\Desktop LogPixels (96 when unset): every
+# Wine program started after vq_wine_set_dpi draws at the new one.
+vq_wine_dpi() {
+  local value
+  value=$(timeout 30 wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null |
+    tr -d '\r' | awk '$1 == "LogPixels" { print $3 }')
+  echo $((${value:-96}))
+}
+vq_wine_set_dpi() {
+  timeout 30 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1
 }
 
 # Lets the Wine session of this script end while its display still answers: a session whose X

@@ -4,6 +4,7 @@
 // within the message that needs it, except the brand font, which lives until the dialog goes.
 #include "shell/AboutDlg.h"
 
+#include "res/DialogScale.h"
 #include "res/GbkText.h"
 #include "res/Texts.h"
 #include "res/Version.h"
@@ -81,10 +82,11 @@ void AboutBox::fnPaint()
     m_hPaintDC = BeginPaint(m_hDlg, &stPaint);
     HPEN hPen = CreatePen(PS_SOLID, 1, RULE_COLOR);
     HGDIOBJ hOldPen = SelectObject(m_hPaintDC, hPen);
-    for (int y = ABOUT_RULE_Y; y <= ABOUT_RULE_Y + 1; ++y)
+    const PixelScale stScale = fnDialogScale(m_hDlg); // the rule stays between its texts
+    for (int y = fnScaleY(stScale, ABOUT_RULE_Y); y < fnScaleY(stScale, ABOUT_RULE_Y + 2); ++y)
     {
         MoveToEx(m_hPaintDC, 0, y, NULL);
-        LineTo(m_hPaintDC, ABOUT_RULE_WIDTH, y);
+        LineTo(m_hPaintDC, fnScaleX(stScale, ABOUT_RULE_WIDTH), y);
     }
     SelectObject(m_hPaintDC, hOldPen);
     DeleteObject(hPen);

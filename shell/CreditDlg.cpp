@@ -1,9 +1,12 @@
 // The credit window runs modally on the main thread. Its texts stay as the template has them;
 // on painting it copies the signature bitmap to the client through the mask bitmap with
 // MaskBlt, so only the ink reaches the window and its background shows around the strokes.
-// The bitmaps and the memory device context live only for one paint.
+// Image and mask are loaded at the dialog's pixel scale, so the signature keeps its size and
+// place above the blank line at any resolution. The bitmaps and the memory device context live
+// only for one paint.
 #include "shell/CreditDlg.h"
 
+#include "res/DialogScale.h"
 #include "res/resource.h"
 #include "shell/DialogEnd.h"
 
@@ -21,15 +24,19 @@ void CreditWindow::fnPaint()
     PAINTSTRUCT stPaint;
     HDC hDC = BeginPaint(m_hDlg, &stPaint);
     HINSTANCE hInstance = GetModuleHandleA(NULL);
-    HBITMAP hImage = LoadBitmapA(hInstance, MAKEINTRESOURCEA(IDB_SIGNATURE));
-    HBITMAP hMask = LoadBitmapA(hInstance, MAKEINTRESOURCEA(IDB_SIGNATURE_MASK));
+    const PixelScale stScale = fnDialogScale(m_hDlg);
+    const int nWidth = fnScaleX(stScale, CREDIT_SIGNATURE_WIDTH);
+    const int nHeight = fnScaleY(stScale, CREDIT_SIGNATURE_HEIGHT);
+    HBITMAP hImage = static_cast<HBITMAP>(
+        LoadImageA(hInstance, MAKEINTRESOURCEA(IDB_SIGNATURE), IMAGE_BITMAP, nWidth, nHeight, 0));
+    HBITMAP hMask = static_cast<HBITMAP>(LoadImageA(hInstance, MAKEINTRESOURCEA(IDB_SIGNATURE_MASK),
+                                                    IMAGE_BITMAP, nWidth, nHeight, LR_MONOCHROME));
     HDC hImageDC = CreateCompatibleDC(hDC);
     if (hImage != NULL && hMask != NULL && hImageDC != NULL)
     {
         HGDIOBJ hOld = SelectObject(hImageDC, hImage);
-        MaskBlt(hDC, CREDIT_SIGNATURE_X, CREDIT_SIGNATURE_Y, CREDIT_SIGNATURE_WIDTH,
-                CREDIT_SIGNATURE_HEIGHT, hImageDC, 0, 0, hMask, 0, 0,
-                MAKEROP4(SRCCOPY, ROP_KEEP_DEST));
+        MaskBlt(hDC, fnScaleX(stScale, CREDIT_SIGNATURE_X), fnScaleY(stScale, CREDIT_SIGNATURE_Y),
+                nWidth, nHeight, hImageDC, 0, 0, hMask, 0, 0, MAKEROP4(SRCCOPY, ROP_KEEP_DEST));
         SelectObject(hImageDC, hOld);
     }
     if (hImageDC != NULL)

@@ -37,21 +37,6 @@ TEST(IoTrend, ScalingOfSamples)
     }
 }
 
-TEST(IoTrend, NewestSampleIsAtTheRightEdge)
-{
-    auto pst = std::make_unique<TrendHistory>(AnalogModel4637);
-    fnPushAll(*pst, 4.0f);
-    fnPushAll(*pst, 20.0f);
-    EXPECT_EQ(2, pst->fnPointCount(0));
-    EXPECT_EQ(160, pst->fnHeight(0, 0));
-    EXPECT_EQ(32, pst->fnHeight(0, 1));
-    const TrendSegment st0 = pst->fnSegment(0, 0);
-    EXPECT_EQ(360, st0.m_nX0);
-    EXPECT_EQ(210 - 160, st0.m_nY0);
-    EXPECT_EQ(359, st0.m_nX1);
-    EXPECT_EQ(210 - 32, st0.m_nY1);
-}
-
 TEST(IoTrend, PointCountStopsAt360AndOldSamplesScrollOut)
 {
     auto pst = std::make_unique<TrendHistory>(AnalogModel4637);
@@ -62,6 +47,8 @@ TEST(IoTrend, PointCountStopsAt360AndOldSamplesScrollOut)
     }
     EXPECT_EQ(360, pst->fnPointCount(7));
     EXPECT_EQ(80, pst->fnHeight(7, 360)); // still the far end of the last segment
+    const TrendSegment stOldest = pst->fnSegment(7, 359);
+    EXPECT_TRUE(stOldest.m_nY0 == 210 - 40 && stOldest.m_nY1 == 210 - 80);
     fnPushAll(*pst, 5.0f);
     EXPECT_EQ(360, pst->fnPointCount(7));
     EXPECT_EQ(40, pst->fnHeight(7, 360));
@@ -70,21 +57,35 @@ TEST(IoTrend, PointCountStopsAt360AndOldSamplesScrollOut)
     EXPECT_EQ(0, stLast.m_nX1);
 }
 
-TEST(IoTrend, BaseLinesPerModel)
+// At every window scale the off-screen image covers the areas WM_PAINT draws and each trace
+// lands inside its own area (VQ-4624: CH4..CH7 in the lower one): full scale on the area's top
+// row, zero in its bottom rows, the newest sample at its right edge and the oldest at its left.
+TEST(IoTrend, ScaledTracesAndGridStayInsideTheirAreas)
 {
-    auto p4624 = std::make_unique<TrendHistory>(AnalogModel4624);
-    auto p4637 = std::make_unique<TrendHistory>(AnalogModel4637);
-    for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
+    for (uint32_t dwModel : {AnalogModel4624, AnalogModel4637})
     {
-        EXPECT_EQ(k < 4 ? 210 : 435, p4624->fnBaseLine(k)) << k;
-        EXPECT_EQ(210, p4637->fnBaseLine(k)) << k;
+        auto pst = std::make_unique<TrendHistory>(dwModel);
+        for (const PixelScale& stScale : {PIXEL_SCALE_96, {7, 15}, {9, 19}, {12, 25}})
+        {
+            SCOPED_TRACE(testing::Message() << dwModel << " at " << stScale.m_nBaseY);
+            const TrendLayout st = fnTrendLayout(dwModel, stScale);
+            const TrendRect& stImage = st.m_stImage;
+            for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
+            {
+                const TrendRect& stArea = st.m_astArea[k >= 4 && st.m_dwAreaCount == 2 ? 1 : 0];
+                EXPECT_TRUE(
+                    stImage.m_nLeft <= stArea.m_nLeft && stArea.m_nRight <= stImage.m_nRight &&
+                    stImage.m_nTop <= stArea.m_nTop && stArea.m_nBottom <= stImage.m_nBottom);
+                const int32_t nBase = pst->fnBaseLine(k);
+                const TrendPoint stTop = fnTrendImagePoint(st, TREND_WIDTH, nBase - TREND_HEIGHT);
+                const TrendPoint stZero = fnTrendImagePoint(st, 0, nBase);
+                EXPECT_EQ(stArea.m_nTop, stImage.m_nTop + stTop.m_nY) << "CH" << k;
+                EXPECT_EQ(stArea.m_nRight, stImage.m_nLeft + stTop.m_nX) << "CH" << k;
+                EXPECT_EQ(stArea.m_nLeft, stImage.m_nLeft + stZero.m_nX) << "CH" << k;
+                EXPECT_NEAR(stArea.m_nBottom - 1.5, stImage.m_nTop + stZero.m_nY, 0.5) << "CH" << k;
+            }
+        }
     }
-    // The voltage area of the image must land at its place in the window after the copy.
-    const TrendLayout& st = fnTrendLayout(AnalogModel4624);
-    EXPECT_EQ(st.m_astWindowArea[1].m_nTop,
-              st.m_astWindowArea[0].m_nTop + st.m_astImageArea[1].m_nTop);
-    EXPECT_EQ(435, st.m_astImageArea[1].m_nTop + st.m_astImageArea[1].m_nHeight);
-    EXPECT_LE(436, st.m_nImageHeight);
 }
 
 TEST(IoTrend, ResetShowsAllAndRestartsTracesButKeepsHeights)
