@@ -3,8 +3,7 @@
 // script, checksums from summing the characters in a Python one-liner ("$016" = 0xBB,
 // "#010005" = 0x49, ">" = 0x3E, "!0A0500" = 0x57, "!00FF00" = 0x6D).
 #include "io/DigitalDecode.h"
-#include "io/DigitalIo4618.h"
-#include "io/DigitalIo4652.h"
+#include "io/DigitalIo.h"
 #include "protocol/FrameBuilder.h"
 #include "tests/core/TestBytes.h"
 
@@ -18,10 +17,10 @@ const Bytes RTU_COILS = fnBytes("\x01\x01\x00\x00\x00\x04\x3D\xC9");
 const Bytes RTU_INPUTS = fnBytes("\x01\x02\x00\x00\x00\x04\x79\xC9");
 const Bytes RTU_WRITE_05 = fnBytes("\x01\x0F\x00\x00\x00\x04\x01\x05\xFE\x95");
 
-template <class T> Bytes fnNext(T& st, uint32_t dwProtocol)
+Bytes fnNext(DigitalIo& st, uint32_t dwProtocol, uint32_t dwNowMs = 0)
 {
     uint8_t abyFrame[FRAME_MAX];
-    const uint32_t dwLen = st.fnBuildNext(dwProtocol, 0x01, abyFrame);
+    const uint32_t dwLen = st.fnBuildNext(dwProtocol, 0x01, abyFrame, dwNowMs);
     return Bytes(abyFrame, abyFrame + dwLen);
 }
 
@@ -95,10 +94,11 @@ TEST(IoDigital, AsciiWriteReplacesOnePoll)
     };
     for (const auto& stCase : aCases)
     {
-        DigitalIo4652 st;
+        DigitalIo st(DIGITAL_MODEL_4652);
         st.fnStart(stCase.dwProtocol);
         EXPECT_EQ(stCase.vecPoll, fnNext(st, stCase.dwProtocol));
-        st.fnRequestWrite(0x05);
+        st.fnClick(0);
+        st.fnClick(2); // two clicks before the next frame: one write of the last state
         EXPECT_EQ(stCase.vecWrite, fnNext(st, stCase.dwProtocol));
         EXPECT_EQ(stCase.vecPoll, fnNext(st, stCase.dwProtocol));
     }
@@ -106,13 +106,13 @@ TEST(IoDigital, AsciiWriteReplacesOnePoll)
 
 TEST(IoDigital, RtuAlternatesAndWriteResumesWithCoils)
 {
-    DigitalIo4652 st;
+    DigitalIo st(DIGITAL_MODEL_4652);
     st.fnStart(3);
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
     EXPECT_EQ(RTU_INPUTS, fnNext(st, 3));
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
-    st.fnRequestWrite(0x01);
-    st.fnRequestWrite(0x05); // two clicks before the next frame: one write of the last state
+    st.fnClick(0);
+    st.fnClick(2);
     EXPECT_EQ(RTU_WRITE_05, fnNext(st, 3));
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
     EXPECT_EQ(RTU_INPUTS, fnNext(st, 3));
@@ -120,22 +120,22 @@ TEST(IoDigital, RtuAlternatesAndWriteResumesWithCoils)
 
 TEST(IoDigital, StartDropsALeftoverWriteRequest)
 {
-    DigitalIo4652 st;
-    st.fnRequestWrite(0x0F);
+    DigitalIo st(DIGITAL_MODEL_4652);
+    st.fnClick(3);
     st.fnStart(1);
     EXPECT_EQ(fnBytes("$016\r"), fnNext(st, 1));
-    st.fnRequestWrite(0x0F);
+    st.fnClick(3);
     st.fnStart(3);
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
 }
 
 TEST(IoDigital, FramesOf4618AndNoneWithoutAProtocol)
 {
-    DigitalIo4618 st4618;
+    DigitalIo st4618(DIGITAL_MODEL_4618);
     EXPECT_EQ(fnBytes("$016\r"), fnNext(st4618, 1));
     EXPECT_EQ(fnBytes("$016BB\r"), fnNext(st4618, 2));
     EXPECT_EQ(fnBytes("\x01\x02\x00\x00\x00\x08\x79\xCC"), fnNext(st4618, 3));
-    DigitalIo4652 st4652;
+    DigitalIo st4652(DIGITAL_MODEL_4652);
     for (uint32_t dwProtocol : {0u, 4u, 7u})
     {
         EXPECT_TRUE(fnNext(st4652, dwProtocol).empty()) << dwProtocol;
@@ -145,19 +145,19 @@ TEST(IoDigital, FramesOf4618AndNoneWithoutAProtocol)
 
 TEST(IoDigital, JudgeStoresOnlyTheBitsTheReplyCarries)
 {
-    DigitalIo4652 st;
+    DigitalIo st(DIGITAL_MODEL_4652);
     const Bytes vecPoll = fnBytes("!0A0500\r");
-    EXPECT_EQ(DigitalDisplay, st.fnJudge(1, vecPoll.data(), 8));
+    EXPECT_EQ(DigitalDisplay, st.fnJudge(1, vecPoll.data(), 8, 0));
     EXPECT_EQ(0x0A, st.m_byOutputs);
     EXPECT_EQ(0x05, st.m_byInputs);
     const Bytes vecInputs = fnBytes("\x01\x02\x01\x0C\xA1\x8D");
-    EXPECT_EQ(DigitalDisplay, st.fnJudge(3, vecInputs.data(), 6));
+    EXPECT_EQ(DigitalDisplay, st.fnJudge(3, vecInputs.data(), 6, 0));
     EXPECT_EQ(0x0C, st.m_byInputs);
     EXPECT_EQ(0x0A, st.m_byOutputs); // the outputs keep their stored value
     const Bytes vecAck = fnBytes(">\r");
-    EXPECT_EQ(DigitalConfirmed, st.fnJudge(1, vecAck.data(), 2));
+    EXPECT_EQ(DigitalConfirmed, st.fnJudge(1, vecAck.data(), 2, 0));
     const Bytes vecJunk = fnBytes("!0A05");
-    EXPECT_EQ(DigitalIgnored, st.fnJudge(1, vecJunk.data(), 5));
+    EXPECT_EQ(DigitalIgnored, st.fnJudge(1, vecJunk.data(), 5, 0));
     EXPECT_EQ(0x0C, st.m_byInputs);
 }
 
@@ -165,7 +165,7 @@ TEST(IoDigital, ClickRacingTheTransmitWorkerIsNeverLost)
 {
     // The window clicks while the transmit worker builds frames; the last click must still
     // reach the wire, whatever the interleaving.
-    DigitalIo4652 st;
+    DigitalIo st(DIGITAL_MODEL_4652);
     st.fnStart(3);
     std::atomic<uint32_t> dwWrites(0);
     std::atomic<uint32_t> dwLastWritten(0xFFFF);
@@ -176,20 +176,20 @@ TEST(IoDigital, ClickRacingTheTransmitWorkerIsNeverLost)
             uint8_t abyFrame[FRAME_MAX];
             while (!bDone || st.m_nRtuState == DigitalRtuWrite)
             {
-                if (st.fnBuildNext(3, 0x01, abyFrame) == 10)
+                if (st.fnBuildNext(3, 0x01, abyFrame, 0) == 10)
                 {
                     ++dwWrites;
                     dwLastWritten = abyFrame[7];
                 }
             }
         });
+    uint32_t dwLast = 0;
     for (int i = 0; i < 2000; ++i)
-        st.fnRequestWrite(static_cast<uint8_t>(i & 0x07));
-    st.fnRequestWrite(0x0F);
+        dwLast = st.fnClick(static_cast<uint32_t>(i) & 3);
     bDone = true;
     tx.join();
     EXPECT_GE(dwWrites.load(), 1u);
-    EXPECT_EQ(0x0Fu, dwLastWritten.load()); // the last click went out
+    EXPECT_EQ(dwLast, dwLastWritten.load()); // the last click went out
     EXPECT_NE(static_cast<uint32_t>(DigitalRtuWrite), st.m_nRtuState.load());
 }
 
