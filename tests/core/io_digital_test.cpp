@@ -82,31 +82,10 @@ TEST(IoDigital, DecodeRows)
     }
 }
 
-TEST(IoDigital, AsciiWriteReplacesOnePoll)
-{
-    const struct
-    {
-        uint32_t dwProtocol;
-        Bytes vecPoll, vecWrite;
-    } aCases[] = {
-        {1, fnBytes("$016\r"), fnBytes("#010005\r")},
-        {2, fnBytes("$016BB\r"), fnBytes("#01000549\r")},
-    };
-    for (const auto& stCase : aCases)
-    {
-        DigitalIo st(DIGITAL_MODEL_4652);
-        st.fnStart(stCase.dwProtocol);
-        EXPECT_EQ(stCase.vecPoll, fnNext(st, stCase.dwProtocol));
-        st.fnClick(0);
-        st.fnClick(2); // two clicks before the next frame: one write of the last state
-        EXPECT_EQ(stCase.vecWrite, fnNext(st, stCase.dwProtocol));
-        EXPECT_EQ(stCase.vecPoll, fnNext(st, stCase.dwProtocol));
-    }
-}
-
 TEST(IoDigital, RtuAlternatesAndWriteResumesWithCoils)
 {
     DigitalIo st(DIGITAL_MODEL_4652);
+    st.fnClick(3); // left over from an earlier window: dropped by the start
     st.fnStart(3);
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
     EXPECT_EQ(RTU_INPUTS, fnNext(st, 3));
@@ -116,17 +95,6 @@ TEST(IoDigital, RtuAlternatesAndWriteResumesWithCoils)
     EXPECT_EQ(RTU_WRITE_05, fnNext(st, 3));
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
     EXPECT_EQ(RTU_INPUTS, fnNext(st, 3));
-}
-
-TEST(IoDigital, StartDropsALeftoverWriteRequest)
-{
-    DigitalIo st(DIGITAL_MODEL_4652);
-    st.fnClick(3);
-    st.fnStart(1);
-    EXPECT_EQ(fnBytes("$016\r"), fnNext(st, 1));
-    st.fnClick(3);
-    st.fnStart(3);
-    EXPECT_EQ(RTU_COILS, fnNext(st, 3));
 }
 
 TEST(IoDigital, FramesOf4618AndNoneWithoutAProtocol)
@@ -143,22 +111,55 @@ TEST(IoDigital, FramesOf4618AndNoneWithoutAProtocol)
     }
 }
 
-TEST(IoDigital, JudgeStoresOnlyTheBitsTheReplyCarries)
+// The frames and the outputs the boxes show along one VQASCII exchange at address 01: a click
+// replaces one poll by a write of the committed outputs with its bit changed; a read-back with no
+// write on its way is kept, a reply to a poll sent before the write is not, the confirmation
+// makes the write current, and a write never confirmed gives way to the module's state after
+// DIGITAL_CONFIRM_MS (a confirmation after that is ignored). Inputs are kept from every reply.
+TEST(IoDigital, ShownOutputsFollowClicksNotRepliesToEarlierPolls)
 {
+    const int SEND = -1, REPLY = -2;
+    const struct
+    {
+        int nClick; // OUTk clicked; SEND: vecBytes is the next frame; REPLY: vecBytes arrives
+        Bytes vecBytes;
+        uint32_t dwMs, dwProtocol;
+        uint8_t byShown, byInputs;
+    } aSteps[] = {
+        {SEND, fnBytes("$016\r"), 0, 1, 0x00, 0x00},
+        {REPLY, fnBytes("!010500\r"), 0, 1, 0x01, 0x05},
+        {1, {}, 10, 1, 0x03, 0x05},
+        {REPLY, fnBytes("!010600\r"), 50, 1, 0x03, 0x06},
+        {SEND, fnBytes("#010003\r"), 100, 1, 0x03, 0x06},
+        {SEND, fnBytes("$016\r"), 120, 1, 0x03, 0x06}, // the write took one poll's place
+        {REPLY, fnBytes("!010600\r"), 150, 1, 0x03, 0x06},
+        {REPLY, fnBytes("\x01\x02\x01\x0C\xA1\x8D"), 160, 3, 0x03, 0x0C},
+        {REPLY, fnBytes(">\r"), 250, 1, 0x03, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 260, 1, 0x03, 0x0C},
+        {0, {}, 300, 1, 0x02, 0x0C},
+        {SEND, fnBytes("#010002\r"), 400, 1, 0x02, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 1899, 1, 0x02, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 1900, 1, 0x03, 0x0C}, // the write was refused
+        {REPLY, fnBytes(">\r"), 2000, 1, 0x03, 0x0C},
+        {0, {}, 2100, 1, 0x02, 0x0C},
+    };
     DigitalIo st(DIGITAL_MODEL_4652);
-    const Bytes vecPoll = fnBytes("!0A0500\r");
-    EXPECT_EQ(DigitalDisplay, st.fnJudge(1, vecPoll.data(), 8, 0));
-    EXPECT_EQ(0x0A, st.m_byOutputs);
-    EXPECT_EQ(0x05, st.m_byInputs);
-    const Bytes vecInputs = fnBytes("\x01\x02\x01\x0C\xA1\x8D");
-    EXPECT_EQ(DigitalDisplay, st.fnJudge(3, vecInputs.data(), 6, 0));
-    EXPECT_EQ(0x0C, st.m_byInputs);
-    EXPECT_EQ(0x0A, st.m_byOutputs); // the outputs keep their stored value
-    const Bytes vecAck = fnBytes(">\r");
-    EXPECT_EQ(DigitalConfirmed, st.fnJudge(1, vecAck.data(), 2, 0));
-    const Bytes vecJunk = fnBytes("!0A05");
-    EXPECT_EQ(DigitalIgnored, st.fnJudge(1, vecJunk.data(), 5, 0));
-    EXPECT_EQ(0x0C, st.m_byInputs);
+    st.fnClick(3); // left over from an earlier window: dropped by the start
+    st.fnStart(1);
+    for (size_t i = 0; i < sizeof aSteps / sizeof aSteps[0]; ++i)
+    {
+        const auto& stStep = aSteps[i];
+        SCOPED_TRACE(i);
+        if (stStep.nClick >= 0)
+            st.fnClick(static_cast<uint32_t>(stStep.nClick));
+        else if (stStep.nClick == SEND)
+            EXPECT_EQ(stStep.vecBytes, fnNext(st, 1, stStep.dwMs));
+        else
+            st.fnJudge(stStep.dwProtocol, stStep.vecBytes.data(), fnSize(stStep.vecBytes),
+                       stStep.dwMs);
+        EXPECT_EQ(stStep.byShown, st.fnShownOutputs());
+        EXPECT_EQ(stStep.byInputs, st.m_byInputs);
+    }
 }
 
 TEST(IoDigital, ClickRacingTheTransmitWorkerIsNeverLost)
