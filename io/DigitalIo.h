@@ -97,7 +97,6 @@ class DigitalIo
 
     // The outputs the boxes show: the request until it is confirmed, then the read-back.
     uint8_t fnShownOutputs() const;
-    uint32_t fnRequestSeq() const { return m_dwRequestSeq.load(); }
 
     // Receive worker: judges one completed read and stores the bits it carries.
     uint32_t fnJudge(uint32_t dwProtocol, const uint8_t* pbyData, uint32_t dwLen, uint32_t dwNowMs);

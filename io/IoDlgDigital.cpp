@@ -80,12 +80,7 @@ void IOViewDigital::fnShowState(uint8_t byInputs, uint8_t byOutputs)
 
 void IOViewDigital::fnShowData()
 {
-    uint32_t dwSeq;
-    do
-    {
-        dwSeq = m_pstData->fnRequestSeq();
-        fnShowState(m_pstData->m_byInputs.load(), m_pstData->fnShownOutputs());
-    } while (dwSeq != m_pstData->fnRequestSeq());
+    fnShowState(m_pstData->m_byInputs.load(), m_pstData->fnShownOutputs());
 }
 
 uint8_t IOViewDigital::ReadOutputBoxes() const

@@ -49,8 +49,7 @@ class IOViewDigital
     HWND fnWindow() const { return m_hDlg.load(); }
     // Lamps from the input bits, boxes from the output bits; no-op without a window.
     void fnShowState(uint8_t byInputs, uint8_t byOutputs);
-    // Receive worker: the stored inputs and the committed outputs, shown again should a click
-    // land while the boxes were being set.
+    // Receive worker: the stored inputs and the committed outputs.
     void fnShowData();
     // The output byte the four boxes show, bit k for OUTk.
     uint8_t ReadOutputBoxes() const;
