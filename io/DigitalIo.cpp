@@ -83,7 +83,7 @@ uint8_t DigitalIo::fnTakeWrite(uint32_t dwNowMs)
 
 uint8_t DigitalIo::fnClick(uint32_t k)
 {
-    const uint8_t byOutputs = static_cast<uint8_t>(fnShownOutputs() ^ (1u << k));
+    const uint8_t byOutputs = static_cast<uint8_t>(fnCommittedOutputs() ^ (1u << k));
     m_byOutputsSet = byOutputs;
     m_dwRequestSeq = m_dwRequestSeq.load() + 1;
     m_nAsciiState = DigitalAsciiWrite;
@@ -91,7 +91,7 @@ uint8_t DigitalIo::fnClick(uint32_t k)
     return byOutputs;
 }
 
-uint8_t DigitalIo::fnShownOutputs() const
+uint8_t DigitalIo::fnCommittedOutputs() const
 {
     if ((m_dwRequestSeq.load() & SEQ_MASK) != m_dwConfirmedSeq.load())
         return m_byOutputsSet.load();

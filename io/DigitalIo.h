@@ -4,16 +4,20 @@
 // record gstCommTRCIO_46xx carries it after its two halves.
 //
 // Committed outputs. A click never reads the boxes: it changes one bit of the committed
-// outputs (fnShownOutputs), which are the last request while it is not yet confirmed, else the
-// outputs as last read back. The module answers in order, so a poll reply that comes while a
-// write is on its way answers a poll sent before that write: it is stale and not kept. The
-// write's confirmation sets the read-back outputs to what was written; should it never come
+// outputs (fnCommittedOutputs), which are the last request while it is not yet confirmed, else
+// the outputs as last read back, and the write carries them. The boxes are the user's to
+// toggle and the state display's to set from m_byOutputs, the read-back: a poll reply that
+// comes before the write has gone out shows the module's current outputs again, while the
+// write still carries the click. The module answers in order, so a poll reply that comes while
+// a write is on its way (sent, not yet confirmed) answers a poll sent before that write;
+// nothing asks to show it, and it is stale and not kept. The write's confirmation sets the
+// read-back outputs to what was written, which the next poll reply shows; should it never come
 // (a refusal, a garbled reply), the first read-back DIGITAL_CONFIRM_MS after the write counts
 // again.
 //
 // Threading contract (every field atomic, each with one writer):
 // - window thread: fnClick writes m_byOutputsSet, m_dwRequestSeq and the two state fields;
-//   fnShownOutputs may run anywhere.
+//   fnCommittedOutputs may run anywhere.
 // - transmit worker: fnStart and fnBuildNext; it writes m_adwSent, m_dwSentMs, m_dwWritesSent
 //   and resets the state fields (fnStart also drops an old request: no reply of the new pair
 //   can be under way yet).
@@ -95,8 +99,8 @@ class DigitalIo
     // request, which one write takes in place of the next poll. Returns the new outputs.
     uint8_t fnClick(uint32_t k);
 
-    // The outputs the boxes show: the request until it is confirmed, then the read-back.
-    uint8_t fnShownOutputs() const;
+    // The outputs a click starts from: the request until it is confirmed, then the read-back.
+    uint8_t fnCommittedOutputs() const;
 
     // Receive worker: judges one completed read and stores the bits it carries.
     uint32_t fnJudge(uint32_t dwProtocol, const uint8_t* pbyData, uint32_t dwLen, uint32_t dwNowMs);

@@ -1,6 +1,6 @@
 // The digital IO windows. The receive worker shows the state from its own thread; the lamp and
-// box messages it sends are carried out by the window thread. A click on an output box asks
-// the model's DigitalIo for a write and sets the boxes to the committed outputs. Close clears
+// box messages it sends are carried out by the window thread. A click on an output box (which
+// has toggled itself) asks the model's DigitalIo for a write. Close clears
 // both run flags and ends the window at once; the workers end within one wait and the pace.
 #include "io/IoDlgDigital.h"
 
@@ -23,7 +23,7 @@ IOViewDigital gstIOView_4618(&gstCommTRCIO_4618, &gstIOData_4618, &IDS_4618);
 
 IOViewDigital::IOViewDigital(CommTRC* pstTRC, DigitalIo* pstData, const DigitalViewIds* pstIds)
     : m_pstTRC(pstTRC), m_pstData(pstData), m_pstIds(pstIds), m_hDlg(NULL),
-      m_hTitle(NULL), m_ahLamp{}, m_ahOut{}, m_achTitle{}, m_pfnBoxProc(NULL)
+      m_hTitle(NULL), m_ahLamp{}, m_ahOut{}, m_achTitle{}
 {
 }
 
@@ -34,12 +34,7 @@ void IOViewDigital::fnInit(HWND hDlg)
     for (uint32_t k = 0; k < stModel.wInputs; ++k)
         m_ahLamp[k] = GetDlgItem(hDlg, m_pstIds->nLampIn0 - static_cast<int>(k));
     for (uint32_t k = 0; k < stModel.wOutputs; ++k)
-    {
         m_ahOut[k] = GetDlgItem(hDlg, m_pstIds->nOut0 - static_cast<int>(k));
-        SetWindowLongPtrW(m_ahOut[k], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        m_pfnBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            m_ahOut[k], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&IOViewDigital::fnBoxProc)));
-    }
     m_stLamps.fnLoad();
     // The statics load their template bitmaps themselves and never free them; swapping in our
     // own here hands those back for deleting, even when the window closes before any poll.
@@ -62,25 +57,20 @@ void IOViewDigital::fnClose(HWND hDlg)
         EndDialog(hDlg, 1);
 }
 
-void IOViewDigital::fnShowOutputs(uint8_t byOutputs)
-{
-    for (uint32_t k = 0; k < m_pstData->m_stModel.wOutputs; ++k)
-        SendMessageW(m_ahOut[k], BM_SETCHECK, (byOutputs >> k) & 1u ? BST_CHECKED : BST_UNCHECKED,
-                     0);
-}
-
 void IOViewDigital::fnShowState(uint8_t byInputs, uint8_t byOutputs)
 {
     if (m_hDlg.load() == NULL)
         return;
     for (uint32_t k = 0; k < m_pstData->m_stModel.wInputs; ++k)
         m_stLamps.fnSetLamp(m_ahLamp[k], (byInputs >> k) & 1u);
-    fnShowOutputs(byOutputs);
+    for (uint32_t k = 0; k < m_pstData->m_stModel.wOutputs; ++k)
+        SendMessageW(m_ahOut[k], BM_SETCHECK, (byOutputs >> k) & 1u ? BST_CHECKED : BST_UNCHECKED,
+                     0);
 }
 
 void IOViewDigital::fnShowData()
 {
-    fnShowState(m_pstData->m_byInputs.load(), m_pstData->fnShownOutputs());
+    fnShowState(m_pstData->m_byInputs.load(), m_pstData->m_byOutputs.load());
 }
 
 uint8_t IOViewDigital::ReadOutputBoxes() const
@@ -107,16 +97,6 @@ bool IOViewDigital::fnOutputIndex(int nId, uint32_t* pk) const
     return false;
 }
 
-LRESULT CALLBACK IOViewDigital::fnBoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    const IOViewDigital* pstView =
-        reinterpret_cast<const IOViewDigital*>(GetWindowLongPtrW(hBox, GWLP_USERDATA));
-    uint32_t k = 0;
-    if (uMsg == BM_SETCHECK && pstView->fnOutputIndex(GetDlgCtrlID(hBox), &k))
-        wParam = (pstView->m_pstData->fnShownOutputs() >> k) & 1u ? BST_CHECKED : BST_UNCHECKED;
-    return CallWindowProcW(pstView->m_pfnBoxProc, hBox, uMsg, wParam, lParam);
-}
-
 INT_PTR IOViewDigital::fnDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam)
 {
     switch (uMsg)
@@ -128,7 +108,7 @@ INT_PTR IOViewDigital::fnDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam)
     {
         PAINTSTRUCT stPaint;
         BeginPaint(hDlg, &stPaint);
-        fnShowState(m_pstData->m_byInputs.load(), m_pstData->fnShownOutputs());
+        fnShowData();
         EndPaint(hDlg, &stPaint);
         return TRUE;
     }
@@ -143,8 +123,7 @@ INT_PTR IOViewDigital::fnDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam)
         }
         if (fnOutputIndex(nId, &k))
         {
-            // The box could not toggle itself (fnBoxProc): it shows the new outputs now.
-            fnShowOutputs(m_pstData->fnClick(k));
+            m_pstData->fnClick(k);
             return TRUE;
         }
         return FALSE;

@@ -2,11 +2,8 @@
 // boxes) and VQ-4618 (template 128: eight lamps), one IOViewDigital per model, told apart by a
 // DigitalViewIds row. The window thread writes the handles when the window opens and stores
 // m_hDlg last, and clears m_hDlg first when it closes; the receive worker reads m_hDlg before
-// it touches a control, so nothing reaches a window that is not up. The boxes always show the
-// committed outputs of the model's DigitalIo, never a stale read-back (io/DigitalIo.h): each
-// box is subclassed so that BM_SETCHECK, from whichever thread, sets it to its committed bit as
-// that stands when the window thread carries the message out, so a display worked out before
-// a click cannot land after it.
+// it touches a control, so nothing reaches a window that is not up. The output boxes toggle
+// themselves on a click and show the read-back outputs on every display (io/DigitalIo.h).
 #pragma once
 
 #include <windows.h>
@@ -44,12 +41,11 @@ class IOViewDigital
     HWND m_ahOut[DIGITAL_OUTPUTS_MAX]; // index k is OUTk
     IoLamps m_stLamps;
     char m_achTitle[128];
-    WNDPROC m_pfnBoxProc; // the boxes' own procedure
 
     HWND fnWindow() const { return m_hDlg.load(); }
     // Lamps from the input bits, boxes from the output bits; no-op without a window.
     void fnShowState(uint8_t byInputs, uint8_t byOutputs);
-    // Receive worker: the stored inputs and the committed outputs.
+    // Receive worker and paint: the stored inputs and read-back outputs.
     void fnShowData();
     // The output byte the four boxes show, bit k for OUTk.
     uint8_t ReadOutputBoxes() const;
@@ -59,9 +55,7 @@ class IOViewDigital
   private:
     void fnInit(HWND hDlg);
     void fnClose(HWND hDlg);
-    void fnShowOutputs(uint8_t byOutputs);
     bool fnOutputIndex(int nId, uint32_t* pk) const;
-    static LRESULT CALLBACK fnBoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam);
 };
 
 extern IOViewDigital gstIOView_4652;

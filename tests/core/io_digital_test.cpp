@@ -111,12 +111,13 @@ TEST(IoDigital, FramesOf4618AndNoneWithoutAProtocol)
     }
 }
 
-// The frames and the outputs the boxes show along one VQASCII exchange at address 01: a click
-// replaces one poll by a write of the committed outputs with its bit changed; a read-back with no
-// write on its way is kept, a reply to a poll sent before the write is not, the confirmation
-// makes the write current, and a write never confirmed gives way to the module's state after
+// One VQASCII exchange at address 01: the outputs shown (the read-back) and those a click
+// starts from (committed). A click replaces one poll by a write of the committed outputs with
+// its bit changed; a read-back before the write goes out is shown though the write still
+// carries the click, one while the write is on its way is not kept, the confirmation makes
+// the write current, and a write never confirmed gives way to the module's state after
 // DIGITAL_CONFIRM_MS (a confirmation after that is ignored). Inputs are kept from every reply.
-TEST(IoDigital, ShownOutputsFollowClicksNotRepliesToEarlierPolls)
+TEST(IoDigital, ShownOutputsFollowRepliesWritesFollowClicks)
 {
     const int SEND = -1, REPLY = -2;
     const struct
@@ -124,24 +125,24 @@ TEST(IoDigital, ShownOutputsFollowClicksNotRepliesToEarlierPolls)
         int nClick; // OUTk clicked; SEND: vecBytes is the next frame; REPLY: vecBytes arrives
         Bytes vecBytes;
         uint32_t dwMs, dwProtocol;
-        uint8_t byShown, byInputs;
+        uint8_t byShown, byCommitted, byInputs;
     } aSteps[] = {
-        {SEND, fnBytes("$016\r"), 0, 1, 0x00, 0x00},
-        {REPLY, fnBytes("!010500\r"), 0, 1, 0x01, 0x05},
-        {1, {}, 10, 1, 0x03, 0x05},
-        {REPLY, fnBytes("!010600\r"), 50, 1, 0x03, 0x06},
-        {SEND, fnBytes("#010003\r"), 100, 1, 0x03, 0x06},
-        {SEND, fnBytes("$016\r"), 120, 1, 0x03, 0x06}, // the write took one poll's place
-        {REPLY, fnBytes("!010600\r"), 150, 1, 0x03, 0x06},
-        {REPLY, fnBytes("\x01\x02\x01\x0C\xA1\x8D"), 160, 3, 0x03, 0x0C},
-        {REPLY, fnBytes(">\r"), 250, 1, 0x03, 0x0C},
-        {REPLY, fnBytes("!030C00\r"), 260, 1, 0x03, 0x0C},
-        {0, {}, 300, 1, 0x02, 0x0C},
-        {SEND, fnBytes("#010002\r"), 400, 1, 0x02, 0x0C},
-        {REPLY, fnBytes("!030C00\r"), 1899, 1, 0x02, 0x0C},
-        {REPLY, fnBytes("!030C00\r"), 1900, 1, 0x03, 0x0C}, // the write was refused
-        {REPLY, fnBytes(">\r"), 2000, 1, 0x03, 0x0C},
-        {0, {}, 2100, 1, 0x02, 0x0C},
+        {SEND, fnBytes("$016\r"), 0, 1, 0x00, 0x00, 0x00},
+        {REPLY, fnBytes("!010500\r"), 0, 1, 0x01, 0x01, 0x05},
+        {1, {}, 10, 1, 0x01, 0x03, 0x05},
+        {REPLY, fnBytes("!000600\r"), 50, 1, 0x00, 0x03, 0x06}, // before the write goes out
+        {SEND, fnBytes("#010003\r"), 100, 1, 0x00, 0x03, 0x06},
+        {SEND, fnBytes("$016\r"), 120, 1, 0x00, 0x03, 0x06}, // the write took one poll's place
+        {REPLY, fnBytes("!000600\r"), 150, 1, 0x00, 0x03, 0x06},
+        {REPLY, fnBytes("\x01\x02\x01\x0C\xA1\x8D"), 160, 3, 0x00, 0x03, 0x0C},
+        {REPLY, fnBytes(">\r"), 250, 1, 0x03, 0x03, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 260, 1, 0x03, 0x03, 0x0C},
+        {0, {}, 300, 1, 0x03, 0x02, 0x0C},
+        {SEND, fnBytes("#010002\r"), 400, 1, 0x03, 0x02, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 1899, 1, 0x03, 0x02, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 1900, 1, 0x03, 0x03, 0x0C}, // the write was refused
+        {REPLY, fnBytes(">\r"), 2000, 1, 0x03, 0x03, 0x0C},
+        {0, {}, 2100, 1, 0x03, 0x02, 0x0C},
     };
     DigitalIo st(DIGITAL_MODEL_4652);
     st.fnClick(3); // left over from an earlier window: dropped by the start
@@ -157,7 +158,8 @@ TEST(IoDigital, ShownOutputsFollowClicksNotRepliesToEarlierPolls)
         else
             st.fnJudge(stStep.dwProtocol, stStep.vecBytes.data(), fnSize(stStep.vecBytes),
                        stStep.dwMs);
-        EXPECT_EQ(stStep.byShown, st.fnShownOutputs());
+        EXPECT_EQ(stStep.byShown, st.m_byOutputs);
+        EXPECT_EQ(stStep.byCommitted, st.fnCommittedOutputs());
         EXPECT_EQ(stStep.byInputs, st.m_byInputs);
     }
 }
