@@ -1,19 +1,18 @@
 // The IO control of the four models: the command handlers that start each model's worker pair
 // on its record, the thread procedures, and the model state that follows the record's two
 // halves (bits of the digital models, values and texts of the analog ones). Which thread writes
-// which field is written down in io/DigitalIo4652.h, io/DigitalIo4618.h and io/AnalogDecode.h.
+// which field is written down in io/DigitalIo.h and io/AnalogDecode.h.
 #pragma once
 
 #include <windows.h>
 
 #include "io/AnalogDecode.h"
-#include "io/DigitalIo4618.h"
-#include "io/DigitalIo4652.h"
+#include "io/DigitalIo.h"
 
-extern DigitalIo4652 gstIOData_4652; // with gstCommTRCIO_4652
-extern DigitalIo4618 gstIOData_4618; // with gstCommTRCIO_4618
-extern AnalogValues gstIOData_4624;  // with gstCommTRCIO_4624
-extern AnalogValues gstIOData_4637;  // with gstCommTRCIO_4637
+extern DigitalIo gstIOData_4652;    // with gstCommTRCIO_4652
+extern DigitalIo gstIOData_4618;    // with gstCommTRCIO_4618
+extern AnalogValues gstIOData_4624; // with gstCommTRCIO_4624
+extern AnalogValues gstIOData_4637; // with gstCommTRCIO_4637
 
 // Each starts the transmit thread, then the receive thread. 0 when both run; 1 after a
 // message owned by hWnd (a thread not created, or the pair of the last window still running).

@@ -1,8 +1,7 @@
 # Portable sources go to VQ_CORE_SOURCES, Win32 sources to VQ_WIN32_SOURCES.
-list(APPEND VQ_CORE_SOURCES io/DigitalDecode.cpp io/DigitalIo4652.cpp io/DigitalIo4618.cpp
+list(APPEND VQ_CORE_SOURCES io/DigitalDecode.cpp io/DigitalIo.cpp
      io/AnalogDecode.cpp io/TrendHistory.cpp io/TrendLayout.cpp)
 # IO control windows and their worker pairs (Win32).
 list(APPEND VQ_WIN32_SOURCES io/IoTarget.cpp io/IoPortQuiet.cpp io/IoTitle.cpp io/IoLamps.cpp
-     io/DigitalWorker.cpp io/AnalogWorker.cpp io/TrendChart.cpp io/ModuleIO4652.cpp
-     io/ModuleIO4618.cpp io/ModuleIO4624.cpp io/ModuleIO4637.cpp io/IoDlg4652.cpp io/IoDlg4618.cpp
-     io/IoDlgAnalog.cpp)
+     io/DigitalWorker.cpp io/AnalogWorker.cpp io/TrendChart.cpp io/ModuleIODigital.cpp
+     io/ModuleIO4624.cpp io/ModuleIO4637.cpp io/IoDlgDigital.cpp io/IoDlgAnalog.cpp)

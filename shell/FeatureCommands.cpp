@@ -3,9 +3,8 @@
 // window; the features whose code is not in the program yet do nothing here.
 #include "shell/FeatureCommands.h"
 
-#include "io/IoDlg4618.h"
-#include "io/IoDlg4652.h"
 #include "io/IoDlgAnalog.h"
+#include "io/IoDlgDigital.h"
 #include "io/ModuleIO.h"
 #include "res/resource.h"
 #include "search/SearchListFile.h"

@@ -3,8 +3,7 @@
 // script, checksums from summing the characters in a Python one-liner ("$016" = 0xBB,
 // "#010005" = 0x49, ">" = 0x3E, "!0A0500" = 0x57, "!00FF00" = 0x6D).
 #include "io/DigitalDecode.h"
-#include "io/DigitalIo4618.h"
-#include "io/DigitalIo4652.h"
+#include "io/DigitalIo.h"
 #include "protocol/FrameBuilder.h"
 #include "tests/core/TestBytes.h"
 
@@ -18,10 +17,10 @@ const Bytes RTU_COILS = fnBytes("\x01\x01\x00\x00\x00\x04\x3D\xC9");
 const Bytes RTU_INPUTS = fnBytes("\x01\x02\x00\x00\x00\x04\x79\xC9");
 const Bytes RTU_WRITE_05 = fnBytes("\x01\x0F\x00\x00\x00\x04\x01\x05\xFE\x95");
 
-template <class T> Bytes fnNext(T& st, uint32_t dwProtocol)
+Bytes fnNext(DigitalIo& st, uint32_t dwProtocol, uint32_t dwNowMs = 0)
 {
     uint8_t abyFrame[FRAME_MAX];
-    const uint32_t dwLen = st.fnBuildNext(dwProtocol, 0x01, abyFrame);
+    const uint32_t dwLen = st.fnBuildNext(dwProtocol, 0x01, abyFrame, dwNowMs);
     return Bytes(abyFrame, abyFrame + dwLen);
 }
 
@@ -83,59 +82,28 @@ TEST(IoDigital, DecodeRows)
     }
 }
 
-TEST(IoDigital, AsciiWriteReplacesOnePoll)
-{
-    const struct
-    {
-        uint32_t dwProtocol;
-        Bytes vecPoll, vecWrite;
-    } aCases[] = {
-        {1, fnBytes("$016\r"), fnBytes("#010005\r")},
-        {2, fnBytes("$016BB\r"), fnBytes("#01000549\r")},
-    };
-    for (const auto& stCase : aCases)
-    {
-        DigitalIo4652 st;
-        st.fnStart(stCase.dwProtocol);
-        EXPECT_EQ(stCase.vecPoll, fnNext(st, stCase.dwProtocol));
-        st.fnRequestWrite(0x05);
-        EXPECT_EQ(stCase.vecWrite, fnNext(st, stCase.dwProtocol));
-        EXPECT_EQ(stCase.vecPoll, fnNext(st, stCase.dwProtocol));
-    }
-}
-
 TEST(IoDigital, RtuAlternatesAndWriteResumesWithCoils)
 {
-    DigitalIo4652 st;
+    DigitalIo st(DIGITAL_MODEL_4652);
+    st.fnClick(3); // left over from an earlier window: dropped by the start
     st.fnStart(3);
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
     EXPECT_EQ(RTU_INPUTS, fnNext(st, 3));
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
-    st.fnRequestWrite(0x01);
-    st.fnRequestWrite(0x05); // two clicks before the next frame: one write of the last state
+    st.fnClick(0);
+    st.fnClick(2);
     EXPECT_EQ(RTU_WRITE_05, fnNext(st, 3));
     EXPECT_EQ(RTU_COILS, fnNext(st, 3));
     EXPECT_EQ(RTU_INPUTS, fnNext(st, 3));
 }
 
-TEST(IoDigital, StartDropsALeftoverWriteRequest)
-{
-    DigitalIo4652 st;
-    st.fnRequestWrite(0x0F);
-    st.fnStart(1);
-    EXPECT_EQ(fnBytes("$016\r"), fnNext(st, 1));
-    st.fnRequestWrite(0x0F);
-    st.fnStart(3);
-    EXPECT_EQ(RTU_COILS, fnNext(st, 3));
-}
-
 TEST(IoDigital, FramesOf4618AndNoneWithoutAProtocol)
 {
-    DigitalIo4618 st4618;
+    DigitalIo st4618(DIGITAL_MODEL_4618);
     EXPECT_EQ(fnBytes("$016\r"), fnNext(st4618, 1));
     EXPECT_EQ(fnBytes("$016BB\r"), fnNext(st4618, 2));
     EXPECT_EQ(fnBytes("\x01\x02\x00\x00\x00\x08\x79\xCC"), fnNext(st4618, 3));
-    DigitalIo4652 st4652;
+    DigitalIo st4652(DIGITAL_MODEL_4652);
     for (uint32_t dwProtocol : {0u, 4u, 7u})
     {
         EXPECT_TRUE(fnNext(st4652, dwProtocol).empty()) << dwProtocol;
@@ -143,29 +111,64 @@ TEST(IoDigital, FramesOf4618AndNoneWithoutAProtocol)
     }
 }
 
-TEST(IoDigital, JudgeStoresOnlyTheBitsTheReplyCarries)
+// One VQASCII exchange at address 01: the outputs shown (the read-back) and those a click
+// starts from (committed). A click replaces one poll by a write of the committed outputs with
+// its bit changed; a read-back before the write goes out is shown though the write still
+// carries the click, one while the write is on its way is not kept, the confirmation makes
+// the write current, and a write never confirmed gives way to the module's state after
+// DIGITAL_CONFIRM_MS (a confirmation after that is ignored). Inputs are kept from every reply.
+TEST(IoDigital, ShownOutputsFollowRepliesWritesFollowClicks)
 {
-    DigitalIo4652 st;
-    const Bytes vecPoll = fnBytes("!0A0500\r");
-    EXPECT_EQ(DigitalDisplay, st.fnJudge(1, vecPoll.data(), 8));
-    EXPECT_EQ(0x0A, st.m_byOutputs);
-    EXPECT_EQ(0x05, st.m_byInputs);
-    const Bytes vecInputs = fnBytes("\x01\x02\x01\x0C\xA1\x8D");
-    EXPECT_EQ(DigitalDisplay, st.fnJudge(3, vecInputs.data(), 6));
-    EXPECT_EQ(0x0C, st.m_byInputs);
-    EXPECT_EQ(0x0A, st.m_byOutputs); // the outputs keep their stored value
-    const Bytes vecAck = fnBytes(">\r");
-    EXPECT_EQ(DigitalConfirmed, st.fnJudge(1, vecAck.data(), 2));
-    const Bytes vecJunk = fnBytes("!0A05");
-    EXPECT_EQ(DigitalIgnored, st.fnJudge(1, vecJunk.data(), 5));
-    EXPECT_EQ(0x0C, st.m_byInputs);
+    const int SEND = -1, REPLY = -2;
+    const struct
+    {
+        int nClick; // OUTk clicked; SEND: vecBytes is the next frame; REPLY: vecBytes arrives
+        Bytes vecBytes;
+        uint32_t dwMs, dwProtocol;
+        uint8_t byShown, byCommitted, byInputs;
+    } aSteps[] = {
+        {SEND, fnBytes("$016\r"), 0, 1, 0x00, 0x00, 0x00},
+        {REPLY, fnBytes("!010500\r"), 0, 1, 0x01, 0x01, 0x05},
+        {1, {}, 10, 1, 0x01, 0x03, 0x05},
+        {REPLY, fnBytes("!000600\r"), 50, 1, 0x00, 0x03, 0x06}, // before the write goes out
+        {SEND, fnBytes("#010003\r"), 100, 1, 0x00, 0x03, 0x06},
+        {SEND, fnBytes("$016\r"), 120, 1, 0x00, 0x03, 0x06}, // the write took one poll's place
+        {REPLY, fnBytes("!000600\r"), 150, 1, 0x00, 0x03, 0x06},
+        {REPLY, fnBytes("\x01\x02\x01\x0C\xA1\x8D"), 160, 3, 0x00, 0x03, 0x0C},
+        {REPLY, fnBytes(">\r"), 250, 1, 0x03, 0x03, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 260, 1, 0x03, 0x03, 0x0C},
+        {0, {}, 300, 1, 0x03, 0x02, 0x0C},
+        {SEND, fnBytes("#010002\r"), 400, 1, 0x03, 0x02, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 1899, 1, 0x03, 0x02, 0x0C},
+        {REPLY, fnBytes("!030C00\r"), 1900, 1, 0x03, 0x03, 0x0C}, // the write was refused
+        {REPLY, fnBytes(">\r"), 2000, 1, 0x03, 0x03, 0x0C},
+        {0, {}, 2100, 1, 0x03, 0x02, 0x0C},
+    };
+    DigitalIo st(DIGITAL_MODEL_4652);
+    st.fnClick(3); // left over from an earlier window: dropped by the start
+    st.fnStart(1);
+    for (size_t i = 0; i < sizeof aSteps / sizeof aSteps[0]; ++i)
+    {
+        const auto& stStep = aSteps[i];
+        SCOPED_TRACE(i);
+        if (stStep.nClick >= 0)
+            st.fnClick(static_cast<uint32_t>(stStep.nClick));
+        else if (stStep.nClick == SEND)
+            EXPECT_EQ(stStep.vecBytes, fnNext(st, 1, stStep.dwMs));
+        else
+            st.fnJudge(stStep.dwProtocol, stStep.vecBytes.data(), fnSize(stStep.vecBytes),
+                       stStep.dwMs);
+        EXPECT_EQ(stStep.byShown, st.m_byOutputs);
+        EXPECT_EQ(stStep.byCommitted, st.fnCommittedOutputs());
+        EXPECT_EQ(stStep.byInputs, st.m_byInputs);
+    }
 }
 
 TEST(IoDigital, ClickRacingTheTransmitWorkerIsNeverLost)
 {
     // The window clicks while the transmit worker builds frames; the last click must still
     // reach the wire, whatever the interleaving.
-    DigitalIo4652 st;
+    DigitalIo st(DIGITAL_MODEL_4652);
     st.fnStart(3);
     std::atomic<uint32_t> dwWrites(0);
     std::atomic<uint32_t> dwLastWritten(0xFFFF);
@@ -176,20 +179,20 @@ TEST(IoDigital, ClickRacingTheTransmitWorkerIsNeverLost)
             uint8_t abyFrame[FRAME_MAX];
             while (!bDone || st.m_nRtuState == DigitalRtuWrite)
             {
-                if (st.fnBuildNext(3, 0x01, abyFrame) == 10)
+                if (st.fnBuildNext(3, 0x01, abyFrame, 0) == 10)
                 {
                     ++dwWrites;
                     dwLastWritten = abyFrame[7];
                 }
             }
         });
+    uint32_t dwLast = 0;
     for (int i = 0; i < 2000; ++i)
-        st.fnRequestWrite(static_cast<uint8_t>(i & 0x07));
-    st.fnRequestWrite(0x0F);
+        dwLast = st.fnClick(static_cast<uint32_t>(i) & 3);
     bDone = true;
     tx.join();
     EXPECT_GE(dwWrites.load(), 1u);
-    EXPECT_EQ(0x0Fu, dwLastWritten.load()); // the last click went out
+    EXPECT_EQ(dwLast, dwLastWritten.load()); // the last click went out
     EXPECT_NE(static_cast<uint32_t>(DigitalRtuWrite), st.m_nRtuState.load());
 }
 

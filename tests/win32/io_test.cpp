@@ -14,9 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "io/IoDlg4618.h"
-#include "io/IoDlg4652.h"
 #include "io/IoDlgAnalog.h"
+#include "io/IoDlgDigital.h"
 #include "io/ModuleIO.h"
 #include "protocol/Protocol.h"
 #include "res/resource.h"
@@ -97,16 +96,9 @@ uint32_t fnBits(const HWND* ahWnd, uint32_t dwCount, UINT uMsg, WPARAM wParam, L
 // The inputs the lamps of a digital window show, bit k for INk.
 uint32_t fnLamps(const ModelDef& stModel)
 {
-    if (&stModel == &M4652)
-        return fnBits(gstIOView_4652.m_ahLamp, IO52_CHANNELS, STM_GETIMAGE, IMAGE_BITMAP,
-                      reinterpret_cast<LRESULT>(gstIOView_4652.m_stLamps.fnOn()));
-    return fnBits(gstIOView_4618.m_ahLamp, IO18_CHANNELS, STM_GETIMAGE, IMAGE_BITMAP,
-                  reinterpret_cast<LRESULT>(gstIOView_4618.m_stLamps.fnOn()));
-}
-
-uint32_t fnBoxes4652()
-{
-    return fnBits(gstIOView_4652.m_ahOut, IO52_CHANNELS, BM_GETCHECK, 0, BST_CHECKED);
+    const IOViewDigital& stView = &stModel == &M4652 ? gstIOView_4652 : gstIOView_4618;
+    return fnBits(stView.m_ahLamp, stView.m_pstData->m_stModel.wInputs, STM_GETIMAGE, IMAGE_BITMAP,
+                  reinterpret_cast<LRESULT>(stView.m_stLamps.fnOn()));
 }
 
 std::string fnText(HWND hWnd)
@@ -261,23 +253,18 @@ class IoTest : public testing::Test
 };
 } // namespace
 
-// Polls on the wire, lamps following the inputs, and the stop within one wait and the pace.
+// Lamps following the inputs (the frames are the core tests' to check), and the stop within
+// one wait and the pace.
 TEST_F(IoTest, DigitalPollsLightTheLampsAndStopWithinOneWaitAndThePace)
 {
     struct Row
     {
         const ModelDef* pstModel;
         uint32_t dwProtocol;
-        uint8_t abyInputs[2];     // two settings in turn
-        const char* apchPolls[2]; // the polls as sent, in turn (the first repeats when alone)
+        uint8_t abyInputs[2]; // two settings in turn
     } const ROWS[] = {
-        {&M4652, ASC, {0x05, 0x0A}, {"24 30 31 36 0D"}},
-        {&M4652, CHK, {0x0F, 0x02}, {"24 30 31 36 42 42 0D"}},
-        // Read Coils, then Read Discrete Inputs (CRC 0xC93D and 0xC979, low byte first).
-        {&M4652, RTU, {0x09, 0x06}, {"01 01 00 00 00 04 3D C9", "01 02 00 00 00 04 79 C9"}},
-        {&M4618, ASC, {0xFF, 0x5A}, {"24 30 31 36 0D"}},
-        {&M4618, CHK, {0x81, 0x3C}, {"24 30 31 36 42 42 0D"}},
-        {&M4618, RTU, {0xA5, 0x01}, {"01 02 00 00 00 08 79 CC"}},
+        {&M4652, ASC, {0x05, 0x0A}}, {&M4652, CHK, {0x0F, 0x02}}, {&M4652, RTU, {0x09, 0x06}},
+        {&M4618, ASC, {0xFF, 0x5A}}, {&M4618, CHK, {0x81, 0x3C}}, {&M4618, RTU, {0xA5, 0x01}},
     };
     for (const Row& stRow : ROWS)
     {
@@ -300,62 +287,69 @@ TEST_F(IoTest, DigitalPollsLightTheLampsAndStopWithinOneWaitAndThePace)
                 << "lamps " << fnLamps(stModel) << " for inputs " << dwInputs;
             EXPECT_TRUE(i == 0 || GetTickCount() - dwStart <= 2 * dwPeriodMs + 100) << dwInputs;
         }
-        EXPECT_TRUE(fnWaitUntil([&] { return Sent().size() >= 4; }, 2000));
-        const std::vector<std::string> asSent = Sent();
-        ASSERT_GE(asSent.size(), 4u);
-        for (size_t i = 0; i < 4; ++i)
-            EXPECT_EQ(stRow.apchPolls[i % 2] ? stRow.apchPolls[i % 2] : stRow.apchPolls[0],
-                      asSent[i])
-                << "frame " << i;
         const DWORD dwStopMs = Close();
         EXPECT_LT(dwStopMs, 500u + 200u + 300u) << "stop took " << dwStopMs << " ms";
     }
 }
 
-// A click on the boxes writes all four outputs once, in the module's protocol; the next
-// poll shows them back, and under Modbus RTU the sequence resumes with Read Coils.
-TEST_F(IoTest, RelayClickWritesTheExactFrame)
+// Two clicks, OUT0 then OUT1, 20 to 220 ms apart, on a module that answers 150 ms late (so a
+// poll reply can land between a click and its write), in each protocol: every write carries
+// the outputs as they stand after its click ("#FE0001" then "#FE0003", or the last one alone
+// when both clicks come before the next frame), the module ends with both bits, and the boxes
+// show them. A display before the write (as of a poll reply) sets the boxes back to the
+// module's outputs. The next pair clears both the same way.
+TEST_F(IoTest, QuickClicksOnALateModuleLoseNoBit)
 {
     struct Row
     {
         uint32_t dwProtocol;
-        const char* pchWrite;
-        const char* pchAfter; // the frame after the write
+        const char* apchWrite[4]; // the outputs 01, 03, 02, 00
     } const ROWS[] = {
-        {ASC, "23 30 31 30 30 30 35 0D", "24 30 31 36 0D"},
-        // "#010005": 0x23+0x30+0x31+0x30+0x30+0x30+0x35 = 0x149 -> "49".
-        {CHK, "23 30 31 30 30 30 35 34 39 0D", "24 30 31 36 42 42 0D"},
-        {RTU, "01 0F 00 00 00 04 01 05 FE 95", "01 01 00 00 00 04 3D C9"},
+        {ASC,
+         {"23 46 45 30 30 30 31 0D", "23 46 45 30 30 30 33 0D", "23 46 45 30 30 30 32 0D",
+          "23 46 45 30 30 30 30 0D"}},
+        // "#FE0001": 0x23+0x46+0x45+0x30+0x30+0x30+0x31 = 0x16F -> "6F".
+        {CHK,
+         {"23 46 45 30 30 30 31 36 46 0D", "23 46 45 30 30 30 33 37 31 0D",
+          "23 46 45 30 30 30 32 37 30 0D", "23 46 45 30 30 30 30 36 45 0D"}},
+        {RTU,
+         {"FE 0F 00 00 00 04 01 01 B0 52", "FE 0F 00 00 00 04 01 03 31 93",
+          "FE 0F 00 00 00 04 01 02 F0 53", "FE 0F 00 00 00 04 01 00 71 92"}},
     };
+    const uint8_t ABYSTEP[4] = {0x01, 0x03, 0x02, 0x00}; // after OUT0, OUT1, OUT0, OUT1
+    const char* const APCHSTATE[4] = {"outputs=01", "outputs=03", "outputs=02", "outputs=00"};
     for (const Row& stRow : ROWS)
     {
-        SCOPED_TRACE(APCHSIMPROTO[stRow.dwProtocol]);
-        Module(M4652, stRow.dwProtocol);
-        HWND hDlg = Open(M4652);
-        ASSERT_NE(nullptr, hDlg);
-        ASSERT_TRUE(fnWaitUntil([] { return fnBoxes4652() == 0; }, 2000));
-        bool bWritten = false;
-        for (int nTry = 0; nTry < 3 && !bWritten; ++nTry)
+        Module(M4652, stRow.dwProtocol, 0xFE);
+        ASSERT_TRUE(m_stBus.Fault("FE:delay=150"));
+        ASSERT_NE(nullptr, Open(M4652));
+        Sleep(800); // polls and their late replies are under way
+        for (DWORD dwGapMs = 20; dwGapMs <= 220; dwGapMs += 40)
         {
-            // OUT0 and OUT2 ticked, then the click notification of OUT2 (a poll reply that
-            // lands between the two can untick OUT0; then the write carries 04 and we retry).
-            SendMessageA(gstIOView_4652.m_ahOut[0], BM_SETCHECK, BST_CHECKED, 0);
-            SendMessageA(gstIOView_4652.m_ahOut[2], BM_SETCHECK, BST_CHECKED, 0);
-            SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_IO52_OUT0 - 2, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(gstIOView_4652.m_ahOut[2]));
-            bWritten = fnWaitUntil(
-                [&] { return m_stBus.StateOf(0x01).find("outputs=05") != std::string::npos; },
-                1500);
+            for (uint32_t n = 0; n < 4; n += 2) // set both, then clear both
+            {
+                SCOPED_TRACE(fnName(M4652, stRow.dwProtocol) + std::to_string(dwGapMs) + " ms");
+                const size_t nMark = fnSimLogSize();
+                SendMessageW(gstIOView_4652.m_ahOut[0], BM_CLICK, 0, 0);
+                ShowDigitalState_4652(0, ABYSTEP[n] ^ 0x01);
+                EXPECT_EQ(ABYSTEP[n] ^ 0x01, gstIOView_4652.ReadOutputBoxes());
+                Sleep(dwGapMs);
+                SendMessageW(gstIOView_4652.m_ahOut[1], BM_CLICK, 0, 0);
+                Sleep(800);
+                EXPECT_EQ(ABYSTEP[n + 1], gstIOView_4652.ReadOutputBoxes());
+                // The writes ("#F" or "FE 0F"; no poll begins so) in order, each with a "|".
+                std::string sWrites;
+                for (const std::string& sFrame : fnSimLogFramesSince(nMark))
+                    sWrites += sFrame.compare(0, 5, stRow.apchWrite[0], 5) == 0 ? sFrame + "|" : "";
+                const std::string sLast = std::string(stRow.apchWrite[n + 1]) + "|";
+                EXPECT_TRUE(sWrites == stRow.apchWrite[n] + ("|" + sLast) || sWrites == sLast)
+                    << sWrites;
+                EXPECT_NE(std::string::npos, m_stBus.StateOf(0xFE).find(APCHSTATE[n + 1]))
+                    << m_stBus.StateOf(0xFE);
+            }
         }
-        ASSERT_TRUE(bWritten) << m_stBus.StateOf(0x01);
-        EXPECT_TRUE(fnWaitUntil([] { return fnBoxes4652() == 0x05; }, 2000)) << fnBoxes4652();
-        Sleep(300);
-        const std::vector<std::string> asSent = Sent();
-        const auto itWrite = std::find(asSent.begin(), asSent.end(), stRow.pchWrite);
-        ASSERT_TRUE(itWrite != asSent.end() && itWrite + 1 != asSent.end())
-            << "no write frame " << stRow.pchWrite;
-        EXPECT_EQ(stRow.pchAfter, *(itWrite + 1));
         Close();
+        m_stBus.Clear(0xFE);
     }
 }
 
