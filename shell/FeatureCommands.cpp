@@ -36,13 +36,13 @@ void fnCommandListSave(HWND hMain)
 void fnCommandModuleSet(HWND hMain)
 {
     if (Idm_ModuleSet(hMain) == 0)
-        DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MODULE_SET), hMain,
+        DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_MODULE_SET), hMain,
                         ModuleSetDlgProc, 0);
 }
 
 void fnCommandTerminal(HWND hMain)
 {
-    // A Unicode dialog: its command box hands typed text over as UTF-16 (see TerminalDlg.h).
+    // Its command box hands typed text over as UTF-16 (see TerminalDlg.h).
     if (Idm_Terminal(hMain) == 0)
         DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_TERMINAL), hMain,
                         TerminalDlgProc, 0);
@@ -52,7 +52,7 @@ int fnCommandModuleIO_4652(HWND hMain)
 {
     if (Idm_ModuleIO_4652(hMain) != 0)
         return 1;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4652), hMain,
+    DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_IO_4652), hMain,
                     DlgProc_ModuleIO_4652, 0);
     return 0;
 }
@@ -61,7 +61,7 @@ int fnCommandModuleIO_4618(HWND hMain)
 {
     if (Idm_ModuleIO_4618(hMain) != 0)
         return 1;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4618), hMain,
+    DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_IO_4618), hMain,
                     DlgProc_ModuleIO_4618, 0);
     return 0;
 }
@@ -70,7 +70,7 @@ int fnCommandModuleIO_4624(HWND hMain)
 {
     if (Idm_ModuleIO_4624(hMain) != 0)
         return 1;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4624), hMain,
+    DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_IO_4624), hMain,
                     DlgProc_ModuleIO_4624, 0);
     return 0;
 }
@@ -79,18 +79,18 @@ int fnCommandModuleIO_4637(HWND hMain)
 {
     if (Idm_ModuleIO_4637(hMain) != 0)
         return 1;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4637), hMain,
+    DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_IO_4637), hMain,
                     DlgProc_ModuleIO_4637, 0);
     return 0;
 }
 
 void fnCommandAboutBox(HWND hMain)
 {
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), hMain, AboutDlgProc, 0);
+    DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_ABOUT), hMain, AboutDlgProc, 0);
 }
 
 void fnCommandCreditWindow(HWND hMain)
 {
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_CREDIT), hMain, CreditDlgProc,
+    DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_CREDIT), hMain, CreditDlgProc,
                     0);
 }

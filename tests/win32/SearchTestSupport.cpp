@@ -144,10 +144,18 @@ std::string fnSimLogPath()
 }
 } // namespace
 
+std::wstring fnUtf8ToWide(const std::string& sUtf8)
+{
+    std::wstring ws(sUtf8.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, sUtf8.c_str(), -1, &ws[0], static_cast<int>(ws.size()));
+    ws.resize(n > 0 ? n - 1 : 0);
+    return ws;
+}
+
 std::string fnReadAll(const std::string& sPath)
 {
     std::string sData;
-    FILE* pFile = fopen(sPath.c_str(), "rb");
+    FILE* pFile = _wfopen(fnUtf8ToWide(sPath).c_str(), L"rb");
     if (pFile == nullptr)
         return sData;
     char achBuf[4096];

@@ -53,7 +53,9 @@ class LoopTimer
 bool fnPortWrite(const std::string& sFrame);
 std::string fnPortExchange(const std::string& sFrame, DWORD dwTimeoutMs);
 
-// The whole file (binary), or an empty string when it cannot be read.
+// UTF-8 (test sources and paths) as UTF-16.
+std::wstring fnUtf8ToWide(const std::string& sUtf8);
+// The whole file (binary; UTF-8 path), or an empty string when it cannot be read.
 std::string fnReadAll(const std::string& sPath);
 
 // The frames the simulator log shows as written by the PC ("pc>bus" lines) after offset, as

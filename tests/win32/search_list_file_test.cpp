@@ -32,18 +32,20 @@ struct DialogScript
 };
 DialogScript g_stScript;
 
-BOOL fnDialogHook(OPENFILENAMEA* pstDialog)
+BOOL fnDialogHook(OPENFILENAMEW* pstDialog)
 {
-    g_stScript.sPathSeen = pstDialog->lpstrFile;
+    char achSeen[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, pstDialog->lpstrFile, -1, achSeen, sizeof achSeen, NULL, NULL);
+    g_stScript.sPathSeen = achSeen;
     if (g_stScript.sAnswer.empty())
         return FALSE;
-    lstrcpynA(pstDialog->lpstrFile, g_stScript.sAnswer.c_str(), pstDialog->nMaxFile);
+    lstrcpynW(pstDialog->lpstrFile, fnUtf8ToWide(g_stScript.sAnswer).c_str(), pstDialog->nMaxFile);
     return TRUE;
 }
 
 void fnWriteFile(const std::string& sPath, const std::string& sData)
 {
-    HANDLE h = CreateFileA(sPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    HANDLE h = CreateFileW(fnUtf8ToWide(sPath).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << sPath;
     DWORD dwWritten = 0;
     ASSERT_TRUE(WriteFile(h, sData.data(), static_cast<DWORD>(sData.size()), &dwWritten, NULL));
@@ -108,9 +110,11 @@ class SearchListFileTest : public ::testing::Test
     {
         char achTemp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, achTemp);
-        m_sDir = std::string(achTemp) + "vq-sli-" + std::to_string(GetCurrentProcessId()) + "-" +
+        // A folder name outside every Western code page: paths must never pass through one.
+        m_sDir = std::string(achTemp) + "vq-sli-\u6A21\u5757-" +
+                 std::to_string(GetCurrentProcessId()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(m_sDir.c_str(), NULL);
+        CreateDirectoryW(fnUtf8ToWide(m_sDir).c_str(), NULL);
         m_hOwner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
         gstSearchListFile.fnFileInit(m_hOwner);
         gstSearchListFile.m_hListBox = m_stList.Handle();
@@ -127,8 +131,8 @@ class SearchListFileTest : public ::testing::Test
         gstSearchListFile.m_hListBox = NULL;
         gstModuleList.m_dwCount = 0;
         for (const std::string& s : m_vsFiles)
-            DeleteFileA(s.c_str());
-        RemoveDirectoryA(m_sDir.c_str());
+            DeleteFileW(fnUtf8ToWide(s).c_str());
+        RemoveDirectoryW(fnUtf8ToWide(m_sDir).c_str());
         DestroyWindow(m_hOwner);
     }
 
@@ -177,10 +181,10 @@ class SearchListFileTest : public ::testing::Test
 // their titles, and that the save adds the extension, is seen through the real dialogs.)
 TEST_F(SearchListFileTest, BothDialogsAskForExistingSliFiles)
 {
-    for (const OPENFILENAMEA* pst : {&gstSearchListFile.m_stOpen, &gstSearchListFile.m_stSave})
+    for (const OPENFILENAMEW* pst : {&gstSearchListFile.m_stOpen, &gstSearchListFile.m_stSave})
     {
         ASSERT_NE(pst->lpstrFilter, nullptr);
-        EXPECT_EQ(std::memcmp(pst->lpstrFilter, "*.sli\0*.sli\0\0", 13), 0);
+        EXPECT_EQ(std::memcmp(pst->lpstrFilter, L"*.sli\0*.sli\0\0", 13 * sizeof(wchar_t)), 0);
         EXPECT_EQ(pst->Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
         EXPECT_EQ(pst->hwndOwner, m_hOwner);
     }
@@ -197,7 +201,7 @@ TEST_F(SearchListFileTest, SaveWritesTheFixedImageFieldByField)
     MessageCapture stMessages;
     ASSERT_EQ(Run(Idm_SearchListSave, sPath), 0u);
     EXPECT_EQ(stMessages.Count(), 0);
-    EXPECT_EQ(GetFileAttributesA((sPath + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(fnUtf8ToWide(sPath + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 
     const std::string s = fnReadAll(sPath);
     ASSERT_EQ(s.size(), FILE_SIZE);
@@ -331,7 +335,7 @@ TEST_F(SearchListFileTest, FailedSavesShowTheirMessageAndKeepTheOldFile)
         const std::string sSquat = stRow.pchSquat ? m_sDir + "\\" + stRow.pchSquat : "";
         if (stRow.bOldFile)
             fnWriteFile(sPath, sOld);
-        ASSERT_TRUE(!stRow.pchSquat || CreateDirectoryA(sSquat.c_str(), NULL));
+        ASSERT_TRUE(!stRow.pchSquat || CreateDirectoryW(fnUtf8ToWide(sSquat).c_str(), NULL));
         fnSetFileWriteHook(stRow.pfnWrite);
         MessageCapture stMessages;
         EXPECT_EQ(Run(Idm_SearchListSave, sPath), 1u);
@@ -339,9 +343,9 @@ TEST_F(SearchListFileTest, FailedSavesShowTheirMessageAndKeepTheOldFile)
         ExpectOneError(stMessages, stRow.pwchMessage, L"VQ4600_TITLE");
         EXPECT_EQ(gstSearchListFile.m_hFile, INVALID_HANDLE_VALUE);
         EXPECT_TRUE(!stRow.bOldFile || fnReadAll(sPath) == sOld) << "the earlier list changed";
-        EXPECT_TRUE(sSquat == sTemp || GetFileAttributesA(sTemp.c_str()) == INVALID_FILE_ATTRIBUTES)
+        EXPECT_TRUE(sSquat == sTemp || GetFileAttributesW(fnUtf8ToWide(sTemp).c_str()) == INVALID_FILE_ATTRIBUTES)
             << "the temporary file was left";
-        EXPECT_TRUE(!stRow.pchSquat || RemoveDirectoryA(sSquat.c_str()))
+        EXPECT_TRUE(!stRow.pchSquat || RemoveDirectoryW(fnUtf8ToWide(sSquat).c_str()))
             << "the folder in the way was removed";
     }
 }
