@@ -52,12 +52,6 @@ const UINT auOpenPortCommands[] = {IDM_COM_CLOSE, IDM_MODULE_SEARCH, IDM_LIST_LO
                                    IDM_LIST_SAVE, IDM_IO_CONTROL,    IDM_MODULE_SET,
                                    IDM_TERMINAL,  IDM_CLEAR_LIST,    IDM_COM_SET};
 
-INT_PTR fnShowDialog(int nTemplate, HWND hOwner, DLGPROC pfnProc)
-{
-    return DialogBoxParamW(gstMainWindow.m_hInstance, MAKEINTRESOURCEW(nTemplate), hOwner, pfnProc,
-                           0);
-}
-
 void fnInfoMessage(HWND hOwner, const char* pchText, UINT uIcon)
 {
     fnMessageBoxGbk(hOwner, pchText, APP_CAPTION, MB_OK | uIcon);

@@ -1,9 +1,14 @@
 // Support of the worker-pair and search tests; see SearchTestSupport.h.
 #include "tests/win32/SearchTestSupport.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
 
 #include "serial/CommIo.h"
 #include "serial/CommPort.h"
@@ -150,6 +155,50 @@ std::wstring fnUtf8ToWide(const std::string& sUtf8)
     int n = MultiByteToWideChar(CP_UTF8, 0, sUtf8.c_str(), -1, &ws[0], static_cast<int>(ws.size()));
     ws.resize(n > 0 ? n - 1 : 0);
     return ws;
+}
+
+std::wstring fnTableText(const char* pchName, ...)
+{
+    static std::map<std::string, std::string> s_mTable;
+    if (s_mTable.empty())
+    {
+        std::ifstream stFile("res/texts.tsv"); // the tests run from the source root
+        for (std::string sLine; std::getline(stFile, sLine);)
+        {
+            size_t nTab = sLine.find('\t');
+            if (sLine.empty() || sLine[0] == '#' || nTab == std::string::npos)
+                continue;
+            std::string sText;
+            for (size_t i = nTab + 1; i < sLine.size(); ++i)
+            {
+                const char chNext = i + 1 < sLine.size() && sLine[i] == '\\' ? sLine[i + 1] : 0;
+                const char chEscaped = chNext == 'r' ? '\r' : chNext == 'n' ? '\n' : chNext == 't' ? '\t' : 0;
+                sText += chEscaped != 0 ? chEscaped : sLine[i];
+                i += chEscaped != 0;
+            }
+            s_mTable[sLine.substr(0, nTab)] = sText;
+        }
+    }
+    auto it = s_mTable.find(pchName);
+    if (it == s_mTable.end())
+    {
+        ADD_FAILURE() << pchName << " is not in res/texts.tsv";
+        return L"";
+    }
+    char achText[2048];
+    va_list pArgs;
+    va_start(pArgs, pchName);
+    vsnprintf(achText, sizeof achText, it->second.c_str(), pArgs);
+    va_end(pArgs);
+    return fnUtf8ToWide(achText);
+}
+
+std::wstring fnWindowTextW(HWND hWnd)
+{
+    static wchar_t s_awch[8192];
+    s_awch[0] = L'\0';
+    SendMessageW(hWnd, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(s_awch));
+    return s_awch;
 }
 
 std::string fnReadAll(const std::string& sPath)

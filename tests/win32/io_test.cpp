@@ -80,7 +80,7 @@ template <class Pred> bool fnWaitUntil(Pred pred, DWORD dwMs)
 DWORD WINAPI fnDialogThread(LPVOID pvParam)
 {
     const ModelDef* pstModel = static_cast<const ModelDef*>(pvParam);
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(pstModel->nTemplate), NULL,
+    DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(pstModel->nTemplate), NULL,
                     pstModel->pfnProc, 0);
     return 0;
 }

@@ -185,7 +185,7 @@ class ModuleSetTest : public testing::Test
         if (Idm_ModuleSet(NULL) != 0)
             return -1;
         HANDLE hThread = CreateThread(NULL, 0, fnOperate, &stOp, 0, NULL);
-        INT_PTR nResult = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MODULE_SET),
+        INT_PTR nResult = DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_MODULE_SET),
                                           NULL, ModuleSetDlgProc, 0);
         m_dwClosed = GetTickCount();
         WaitForSingleObject(hThread, 10000);
@@ -469,7 +469,7 @@ TEST_F(ModuleSetTest, SettingsRightAfterAStoppedSearchStillGetTheReply)
         stList.Clear();
         LoopTimer::Start(
             350, [] { PostMessageA(gstSearchProgressDlg.m_hDlg.load(), WM_COMMAND, IDOK, 0); });
-        DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SEARCH_PROGRESS), NULL,
+        DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SEARCH_PROGRESS), NULL,
                         SearchProgressDlgProc, 0);
         gstModuleSearch.m_hListBox = NULL;
         ASSERT_EQ(std::vector<std::string>{"[B0H] 4652 (VQASCII)"}, stList.Lines());
