@@ -109,11 +109,11 @@ uint32_t fnBoxes4652()
     return fnBits(gstIOView_4652.m_ahOut, IO52_CHANNELS, BM_GETCHECK, 0, BST_CHECKED);
 }
 
+// A value field of the window thread's Unicode dialog, read from the test thread (ASCII).
 std::string fnText(HWND hWnd)
 {
-    char achText[32] = {};
-    GetWindowTextA(hWnd, achText, sizeof(achText));
-    return achText;
+    const std::wstring ws = fnWindowTextW(hWnd);
+    return std::string(ws.begin(), ws.end());
 }
 
 // The eight value fields of an analog window, each followed by a blank.
