@@ -193,6 +193,9 @@ TEST(UiTextsTest, EveryCaptionLabelMessageAndFileTitleIsTheTableText)
                 << stItem.pchName;
     }
     gstModuleList.m_dwCount = 0;
+    // Without a receive worker to end them, the analog windows were ended here: forget them.
+    gstIOView_4624.m_hDlg = NULL;
+    gstIOView_4637.m_hDlg = NULL;
 
     // A real box, no test hook: its caption and its text.
     g_nBoxTries = 0;
