@@ -168,7 +168,8 @@ uint32_t SearchListFile::fnFileSaveAs()
         fnError(m_hOwner, SAVE_WRITE_ERROR, SAVE_CAPTION);
         return SliSaveNotWritten;
     }
-    if (!MoveFileExW(m_awchTempPath, m_awchPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(m_awchTempPath, m_awchPath,
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     {
         DeleteFileW(m_awchTempPath);
         fnError(m_hOwner, SAVE_CREATE_ERROR, SAVE_CAPTION);

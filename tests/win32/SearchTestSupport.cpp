@@ -172,7 +172,10 @@ std::wstring fnTableText(const char* pchName, ...)
             for (size_t i = nTab + 1; i < sLine.size(); ++i)
             {
                 const char chNext = i + 1 < sLine.size() && sLine[i] == '\\' ? sLine[i + 1] : 0;
-                const char chEscaped = chNext == 'r' ? '\r' : chNext == 'n' ? '\n' : chNext == 't' ? '\t' : 0;
+                const char chEscaped = chNext == 'r'   ? '\r'
+                                       : chNext == 'n' ? '\n'
+                                       : chNext == 't' ? '\t'
+                                                       : 0;
                 sText += chEscaped != 0 ? chEscaped : sLine[i];
                 i += chEscaped != 0;
             }

@@ -236,7 +236,8 @@ TEST_F(MainWindowTest, MenuInfoAndStatusTextsAreTheTableTexts)
     EXPECT_EQ(wsInfo.find(L"VQ4600Utility V2.4.19    2023.9.8\r\n"), 0u);
 
     gstStatusPanel.fnShow(true, "COM5", 9600);
-    EXPECT_EQ(fnWindowTextW(gstStatusPanel.m_hText), fnTableText("TXT_STATUS_OPEN_FMT", "COM5", 9600));
+    EXPECT_EQ(fnWindowTextW(gstStatusPanel.m_hText),
+              fnTableText("TXT_STATUS_OPEN_FMT", "COM5", 9600));
 }
 
 // Characters, an unknown command and a Clear List with a notification code change nothing;
