@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <map>
 
 #include "serial/CommIo.h"
 #include "serial/CommPort.h"
@@ -159,39 +158,25 @@ std::wstring fnUtf8ToWide(const std::string& sUtf8)
 
 std::wstring fnTableText(const char* pchName, ...)
 {
-    static std::map<std::string, std::string> s_mTable;
-    if (s_mTable.empty())
+    std::ifstream stFile("res/texts.tsv"); // the tests run from the source root
+    const std::string sKey = std::string(pchName) + '\t';
+    std::string sLine;
+    while (std::getline(stFile, sLine) && sLine.compare(0, sKey.size(), sKey) != 0)
     {
-        std::ifstream stFile("res/texts.tsv"); // the tests run from the source root
-        for (std::string sLine; std::getline(stFile, sLine);)
-        {
-            size_t nTab = sLine.find('\t');
-            if (sLine.empty() || sLine[0] == '#' || nTab == std::string::npos)
-                continue;
-            std::string sText;
-            for (size_t i = nTab + 1; i < sLine.size(); ++i)
-            {
-                const char chNext = i + 1 < sLine.size() && sLine[i] == '\\' ? sLine[i + 1] : 0;
-                const char chEscaped = chNext == 'r'   ? '\r'
-                                       : chNext == 'n' ? '\n'
-                                       : chNext == 't' ? '\t'
-                                                       : 0;
-                sText += chEscaped != 0 ? chEscaped : sLine[i];
-                i += chEscaped != 0;
-            }
-            s_mTable[sLine.substr(0, nTab)] = sText;
-        }
     }
-    auto it = s_mTable.find(pchName);
-    if (it == s_mTable.end())
+    if (sLine.compare(0, sKey.size(), sKey) != 0)
     {
         ADD_FAILURE() << pchName << " is not in res/texts.tsv";
         return L"";
     }
+    std::string sText = sLine.substr(sKey.size());
+    for (const char* pchEscape : {"\\r\r", "\\n\n", "\\t\t"})
+        for (size_t i = 0; (i = sText.find(pchEscape, i, 2)) != std::string::npos;)
+            sText.replace(i, 2, 1, pchEscape[2]);
     char achText[2048];
     va_list pArgs;
     va_start(pArgs, pchName);
-    vsnprintf(achText, sizeof achText, it->second.c_str(), pArgs);
+    vsnprintf(achText, sizeof achText, sText.c_str(), pArgs);
     va_end(pArgs);
     return fnUtf8ToWide(achText);
 }
