@@ -17,6 +17,10 @@ set_source_files_properties(res/VQ4600Utility.rc PROPERTIES OBJECT_DEPENDS "${VQ
 
 add_executable(VQ4600Utility WIN32 shell/WinMain.cpp res/VQ4600Utility.rc)
 target_link_libraries(VQ4600Utility vqwin)
+# No thread_local: it would allocate per thread (cmake/check-no-tls.cmake).
+add_custom_command(TARGET VQ4600Utility POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DEXE=$<TARGET_FILE:VQ4600Utility>
+            -P ${CMAKE_SOURCE_DIR}/cmake/check-no-tls.cmake)
 
 file(GLOB VQ_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(VQ_WIN32_TEST_SOURCES)

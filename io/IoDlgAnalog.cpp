@@ -63,10 +63,10 @@ void IOViewAnalog::fnInit(HWND hDlg)
     fnSetDlgItemTextGbk(hDlg, IDOK, TXT_IO_CLOSE);
     fnIoSetTitle(hDlg, m_pstIds->nTitle, m_achTitle, sizeof(m_achTitle));
     for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
-        SetWindowTextA(m_ahValue[k], ZERO_TEXT);
+        fnSetWindowTextGbk(m_ahValue[k], ZERO_TEXT);
     m_stTrend.ResetTrend();
     for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
-        SendMessageA(m_ahPlot[k], BM_SETCHECK,
+        SendMessageW(m_ahPlot[k], BM_SETCHECK,
                      m_stTrend.fnIsPlotted(k) ? BST_CHECKED : BST_UNCHECKED, 0);
     m_hDlg = hDlg; // last: from now on the receive worker may show values
 }
@@ -98,7 +98,7 @@ void IOViewAnalog::fnClose(HWND hDlg)
 void IOViewAnalog::ReadPlotChoice()
 {
     for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
-        m_stTrend.fnSetPlot(k, SendMessageA(m_ahPlot[k], BM_GETCHECK, 0, 0) == BST_CHECKED);
+        m_stTrend.fnSetPlot(k, SendMessageW(m_ahPlot[k], BM_GETCHECK, 0, 0) == BST_CHECKED);
 }
 
 void IOViewAnalog::fnRedraw()
@@ -129,7 +129,7 @@ void IOViewAnalog::fnWorkerEnded(bool bEndWindow)
         return; // a fatal error: the window stays until Close
     HWND hDlg = m_hDlg.load();
     if (hDlg != NULL)
-        SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 bool IOViewAnalog::fnIsPlotId(int nId) const
@@ -175,8 +175,7 @@ void ShowAnalogValues(IOViewAnalog& stView, const AnalogValues& stValues)
     if (stView.m_hDlg.load() == NULL)
         return;
     for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
-        SendMessageA(stView.m_ahValue[k], WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>(stValues.m_szValue[k]));
+        fnSendTextGbk(stView.m_ahValue[k], WM_SETTEXT, stValues.m_szValue[k]);
 }
 
 INT_PTR CALLBACK DlgProc_ModuleIO_4624(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)

@@ -1,5 +1,6 @@
-// GBK to UTF-16 display helpers. Conversion buffers live on the calling thread's stack, so the
-// worker threads may show their messages at the same time as the main thread.
+// GBK to UTF-16 display helpers. Every conversion buffer is an array on the calling thread's
+// stack, bounded by GBK_TEXT_MAX: no heap and no per-thread storage, so the worker threads may
+// show their messages at the same time as the main thread.
 #include "res/GbkText.h"
 
 #include <atomic>
@@ -21,7 +22,7 @@ void fnGbkToWide(const char* pchGbk, wchar_t* pwchOut, int nOutChars)
 
 BOOL fnSetWindowTextGbk(HWND hWnd, const char* pchGbk)
 {
-    static thread_local wchar_t awchText[GBK_TEXT_MAX];
+    wchar_t awchText[GBK_TEXT_MAX];
     fnGbkToWide(pchGbk, awchText, GBK_TEXT_MAX);
     return SetWindowTextW(hWnd, awchText);
 }
@@ -29,6 +30,13 @@ BOOL fnSetWindowTextGbk(HWND hWnd, const char* pchGbk)
 BOOL fnSetDlgItemTextGbk(HWND hDlg, int nId, const char* pchGbk)
 {
     return fnSetWindowTextGbk(GetDlgItem(hDlg, nId), pchGbk);
+}
+
+LRESULT fnSendTextGbk(HWND hWnd, UINT uMsg, const char* pchGbk)
+{
+    wchar_t awchText[GBK_TEXT_MAX];
+    fnGbkToWide(pchGbk, awchText, GBK_TEXT_MAX);
+    return SendMessageW(hWnd, uMsg, 0, reinterpret_cast<LPARAM>(awchText));
 }
 
 BOOL fnSetMenuTextGbk(HMENU hMenu, UINT uPosition, const char* pchGbk)
@@ -47,7 +55,7 @@ int fnMessageBoxGbk(HWND hOwner, const char* pchText, const char* pchCaption, UI
     MessageBoxHook pfnHook = g_pfnMessageBoxHook.load();
     if (pfnHook != nullptr)
         return pfnHook(hOwner, pchText, pchCaption, uType);
-    static thread_local wchar_t awchText[GBK_TEXT_MAX];
+    wchar_t awchText[GBK_TEXT_MAX];
     wchar_t awchCaption[256];
     fnGbkToWide(pchText, awchText, GBK_TEXT_MAX);
     fnGbkToWide(pchCaption, awchCaption, 256);

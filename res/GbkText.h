@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-const int GBK_TEXT_MAX = 8192; // longest text converted in one call, in characters
+const int GBK_TEXT_MAX = 8192; // longest text converted in one call, in characters (stack)
 
 // Converts NUL-terminated GBK into UTF-16 (at most nOutChars including the NUL).
 void fnGbkToWide(const char* pchGbk, wchar_t* pwchOut, int nOutChars);
@@ -24,6 +24,10 @@ struct GbkItemText
 };
 void fnSetDlgTextsGbk(HWND hDlg, const char* pchCaption, const GbkItemText* pstItems,
                       size_t nItems);
+
+// Sends a message whose lParam is a text and wParam 0 (LB_ADDSTRING, CB_ADDSTRING, WM_SETTEXT)
+// as UTF-16; returns what the window returns.
+LRESULT fnSendTextGbk(HWND hWnd, UINT uMsg, const char* pchGbk);
 
 // Replaces a menu item's text by position, keeping its flags, command and submenu.
 BOOL fnSetMenuTextGbk(HMENU hMenu, UINT uPosition, const char* pchGbk);

@@ -17,9 +17,9 @@ namespace
 {
 const char APP_CAPTION[] = "VQ4600Utility";
 const char SAVE_CAPTION[] = "VQ4600_TITLE";
-const char FILTER_TEXT[] = "*.sli";
-const char DEFAULT_EXT[] = "sli";
-const char TEMP_SUFFIX[] = ".tmp";
+const wchar_t FILTER_TEXT[] = L"*.sli";
+const wchar_t DEFAULT_EXT[] = L"sli";
+const wchar_t TEMP_SUFFIX[] = L".tmp";
 
 const char LOAD_OPEN_ERROR[] = "INF:Idm_SearchListLoad()_01 Open sli-file error!";
 const char LOAD_READ_ERROR[] = "INF:Idm_SearchListLoad()_02 Read data from sli-file error!";
@@ -31,11 +31,11 @@ const char SAVE_WRITE_ERROR[] =
 FileDialogHook g_pfnFileDialogHook = nullptr;
 FileWriteHook g_pfnFileWriteHook = nullptr;
 
-BOOL fnRunDialog(OPENFILENAMEA& stDialog, bool bSave)
+BOOL fnRunDialog(OPENFILENAMEW& stDialog, bool bSave)
 {
     if (g_pfnFileDialogHook != nullptr)
         return g_pfnFileDialogHook(&stDialog);
-    return bSave ? GetSaveFileNameA(&stDialog) : GetOpenFileNameA(&stDialog);
+    return bSave ? GetSaveFileNameW(&stDialog) : GetOpenFileNameW(&stDialog);
 }
 
 void fnError(HWND hOwner, const char* pchText, const char* pchCaption)
@@ -55,37 +55,39 @@ void fnSetFileWriteHook(FileWriteHook pfnHook)
 }
 
 SearchListFile::SearchListFile()
-    : m_achPath(), m_hFile(INVALID_HANDLE_VALUE), m_achOpenFilter(), m_stOpen(), m_achSaveFilter(),
-      m_stSave(), m_stImage(), m_hOwner(NULL), m_hListBox(NULL), m_dwRead(0), m_achTempPath()
+    : m_awchPath(), m_hFile(INVALID_HANDLE_VALUE), m_awchOpenFilter(), m_awchOpenTitle(),
+      m_stOpen(), m_awchSaveFilter(), m_awchSaveTitle(), m_stSave(), m_stImage(), m_hOwner(NULL),
+      m_hListBox(NULL), m_dwRead(0), m_awchTempPath()
 {
 }
 
 // The filter is a pair of NUL-terminated strings ending in an empty one: "*.sli\0*.sli\0\0".
-void SearchListFile::fnInitDialog(OPENFILENAMEA& stDialog, char* pchFilter, const char* pchTitle,
-                                  const char* pchDefExt)
+void SearchListFile::fnInitDialog(OPENFILENAMEW& stDialog, wchar_t* pwchFilter, wchar_t* pwchTitle,
+                                  const char* pchGbkTitle, const wchar_t* pwchDefExt)
 {
-    const size_t nLen = sizeof FILTER_TEXT; // with its NUL
-    std::memset(pchFilter, 0, SLI_FILTER_MAX);
-    std::memcpy(pchFilter, FILTER_TEXT, nLen);
-    std::memcpy(pchFilter + nLen, FILTER_TEXT, nLen);
+    const size_t nLen = sizeof FILTER_TEXT / sizeof FILTER_TEXT[0]; // with its NUL
+    std::memset(pwchFilter, 0, SLI_FILTER_MAX * sizeof pwchFilter[0]);
+    std::memcpy(pwchFilter, FILTER_TEXT, sizeof FILTER_TEXT);
+    std::memcpy(pwchFilter + nLen, FILTER_TEXT, sizeof FILTER_TEXT);
+    fnGbkToWide(pchGbkTitle, pwchTitle, SLI_TITLE_MAX);
 
     std::memset(&stDialog, 0, sizeof stDialog);
     stDialog.lStructSize = sizeof stDialog;
     stDialog.hwndOwner = m_hOwner;
-    stDialog.lpstrFilter = pchFilter;
+    stDialog.lpstrFilter = pwchFilter;
     stDialog.nFilterIndex = 1;
-    stDialog.lpstrFile = m_achPath;
+    stDialog.lpstrFile = m_awchPath;
     stDialog.nMaxFile = SLI_DIALOG_NAME_MAX;
-    stDialog.lpstrTitle = pchTitle;
-    stDialog.lpstrDefExt = pchDefExt;
+    stDialog.lpstrTitle = pwchTitle;
+    stDialog.lpstrDefExt = pwchDefExt;
     stDialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
 }
 
 void SearchListFile::fnFileInit(HWND hOwner)
 {
     m_hOwner = hOwner;
-    fnInitDialog(m_stOpen, m_achOpenFilter, TXT_SLI_OPEN_TITLE, nullptr);
-    fnInitDialog(m_stSave, m_achSaveFilter, TXT_SLI_SAVE_TITLE, DEFAULT_EXT);
+    fnInitDialog(m_stOpen, m_awchOpenFilter, m_awchOpenTitle, TXT_SLI_OPEN_TITLE, nullptr);
+    fnInitDialog(m_stSave, m_awchSaveFilter, m_awchSaveTitle, TXT_SLI_SAVE_TITLE, DEFAULT_EXT);
 }
 
 void SearchListFile::fnCloseFile()
@@ -113,7 +115,7 @@ uint32_t SearchListFile::fnFileOpen()
     if (!fnRunDialog(m_stOpen, false))
         return SliOpenCancelled;
     fnCloseFile();
-    m_hFile = CreateFileA(m_achPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
+    m_hFile = CreateFileW(m_awchPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (m_hFile == INVALID_HANDLE_VALUE)
         return SliOpenNotOpened;
@@ -123,8 +125,8 @@ uint32_t SearchListFile::fnFileOpen()
 // The temporary file beside the target: its name with TEMP_SUFFIX.
 void SearchListFile::fnMakeTempPath()
 {
-    lstrcpynA(m_achTempPath, m_achPath, SLI_PATH_MAX);
-    lstrcatA(m_achTempPath, TEMP_SUFFIX);
+    lstrcpynW(m_awchTempPath, m_awchPath, SLI_PATH_MAX);
+    lstrcatW(m_awchTempPath, TEMP_SUFFIX);
 }
 
 // The whole image into the open temporary file, flushed to the disk. A full disk shows at the
@@ -151,7 +153,7 @@ uint32_t SearchListFile::fnFileSaveAs()
         return SliSaveCancelled;
     fnCloseFile();
     fnMakeTempPath();
-    m_hFile = CreateFileA(m_achTempPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+    m_hFile = CreateFileW(m_awchTempPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, NULL);
     if (m_hFile == INVALID_HANDLE_VALUE)
     {
@@ -162,13 +164,14 @@ uint32_t SearchListFile::fnFileSaveAs()
     fnCloseFile();
     if (!bWritten)
     {
-        DeleteFileA(m_achTempPath);
+        DeleteFileW(m_awchTempPath);
         fnError(m_hOwner, SAVE_WRITE_ERROR, SAVE_CAPTION);
         return SliSaveNotWritten;
     }
-    if (!MoveFileExA(m_achTempPath, m_achPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(m_awchTempPath, m_awchPath,
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     {
-        DeleteFileA(m_achTempPath);
+        DeleteFileW(m_awchTempPath);
         fnError(m_hOwner, SAVE_CREATE_ERROR, SAVE_CAPTION);
         return SliSaveNotCreated;
     }
@@ -179,11 +182,10 @@ void SearchListFile::fnFillListBox() const
 {
     if (m_hListBox == NULL)
         return;
-    SendMessageA(m_hListBox, LB_RESETCONTENT, 0, 0);
+    SendMessageW(m_hListBox, LB_RESETCONTENT, 0, 0);
     const uint32_t dwCount = gstModuleList.m_dwCount.load();
     for (uint32_t i = 0; i < dwCount; ++i)
-        SendMessageA(m_hListBox, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(gstModuleList.m_astModule[i].m_achListText));
+        fnSendTextGbk(m_hListBox, LB_ADDSTRING, gstModuleList.m_astModule[i].m_achListText);
 }
 
 uint32_t Idm_SearchListLoad(HWND hOwner)

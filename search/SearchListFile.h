@@ -16,6 +16,7 @@ const uint32_t SLI_PATH_MAX = 1024;       // the shared path buffer
 const uint32_t SLI_DIALOG_NAME_MAX = 260; // what a dialog may write into it
 const uint32_t SLI_FILTER_MAX = 16;
 const uint32_t SLI_TEMP_SUFFIX_MAX = 8; // ".tmp" and its NUL, with room to spare
+const uint32_t SLI_TITLE_MAX = 64;      // a dialog title in UTF-16
 
 // Result of fnFileOpen.
 enum SliOpenResult : uint32_t
@@ -41,18 +42,21 @@ class SearchListFile
   public:
     SearchListFile();
 
-    char m_achPath[SLI_PATH_MAX]; // shared by both dialogs: each opens with the last name
-    HANDLE m_hFile;               // left open by the last load until the next file operation
-    char m_achOpenFilter[SLI_FILTER_MAX];
-    OPENFILENAMEA m_stOpen;
-    char m_achSaveFilter[SLI_FILTER_MAX];
-    OPENFILENAMEA m_stSave;
+    // Paths are UTF-16 so that a folder name of any language opens on any code page.
+    wchar_t m_awchPath[SLI_PATH_MAX]; // shared by both dialogs: each opens with the last name
+    HANDLE m_hFile;                   // left open by the last load until the next file operation
+    wchar_t m_awchOpenFilter[SLI_FILTER_MAX];
+    wchar_t m_awchOpenTitle[SLI_TITLE_MAX];
+    OPENFILENAMEW m_stOpen;
+    wchar_t m_awchSaveFilter[SLI_FILTER_MAX];
+    wchar_t m_awchSaveTitle[SLI_TITLE_MAX];
+    OPENFILENAMEW m_stSave;
     SearchListImage m_stImage; // image, cursor, version, count and records read
 
     HWND m_hOwner;   // owner of both dialogs and of the save messages (the main window)
     HWND m_hListBox; // the module listbox a load refills (control 1008 of the list panel)
     DWORD m_dwRead;  // bytes the last load read
-    char m_achTempPath[SLI_PATH_MAX + SLI_TEMP_SUFFIX_MAX]; // where a save writes first
+    wchar_t m_awchTempPath[SLI_PATH_MAX + SLI_TEMP_SUFFIX_MAX]; // where a save writes first
 
     void fnFileInit(HWND hOwner);
     uint32_t fnFileOpen();   // an SliOpenResult
@@ -61,8 +65,8 @@ class SearchListFile
     void fnFillListBox() const;
 
   private:
-    void fnInitDialog(OPENFILENAMEA& stDialog, char* pchFilter, const char* pchTitle,
-                      const char* pchDefExt);
+    void fnInitDialog(OPENFILENAMEW& stDialog, wchar_t* pwchFilter, wchar_t* pwchTitle,
+                      const char* pchGbkTitle, const wchar_t* pwchDefExt);
     uint32_t fnReadImage();
     void fnMakeTempPath();
     bool fnWriteImage();
@@ -77,7 +81,7 @@ uint32_t Idm_SearchListSave(HWND hOwner);
 
 // Tests answer the file dialogs instead of the user: the hook gets the prepared dialog record
 // (open or save), may write a name into its lpstrFile and returns what the dialog would.
-typedef BOOL (*FileDialogHook)(OPENFILENAMEA* pstDialog);
+typedef BOOL (*FileDialogHook)(OPENFILENAMEW* pstDialog);
 void fnSetFileDialogHook(FileDialogHook pfnHook);
 // A full disk cannot be had on demand: tests may stand in for the WriteFile of a save (same
 // arguments and result); nullptr restores the real one.

@@ -49,19 +49,19 @@ void SearchProgressDlg::fnInit(HWND hDlg)
     m_uTimerId = SetTimer(hDlg, ANIMATION_TIMER_ID, ANIMATION_PERIOD_MS, NULL);
     m_dwIconNumber = IDI_SEARCH_FRAME0;
     uint32_t dwRange = fnScanProgressRange(gstModuleSearch.m_chStartAddress);
-    SendMessageA(m_hProgress.load(), PBM_SETRANGE32, 0, dwRange);
+    SendMessageW(m_hProgress.load(), PBM_SETRANGE32, 0, dwRange);
     // The dialog handle last: the transmit thread takes it as the sign that the dialog is up.
     m_hDlg = hDlg;
     // A scan that ended before the dialog came up could not close it; do it now.
     if (gstModuleSearch.m_bScanOver.load() != 0)
-        PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 void SearchProgressDlg::fnNextIcon()
 {
     m_dwIconNumber = m_dwIconNumber >= IDI_SEARCH_FRAME3 ? IDI_SEARCH_FRAME0 : m_dwIconNumber + 1;
-    HICON hIcon = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(m_dwIconNumber));
-    SendMessageA(m_hIcon.load(), STM_SETICON, reinterpret_cast<WPARAM>(hIcon), 0);
+    HICON hIcon = LoadIconW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(m_dwIconNumber));
+    SendMessageW(m_hIcon.load(), STM_SETICON, reinterpret_cast<WPARAM>(hIcon), 0);
 }
 
 void SearchProgressDlg::fnEnd(INT_PTR nResult)

@@ -32,7 +32,7 @@ void SearchStartDlg::fnInit(HWND hDlg)
     m_chEditValue = m_chStartAddress;
     char achHex[3];
     fnByteToHex2(m_chEditValue, achHex);
-    SetWindowTextA(m_hEdit, achHex);
+    fnSetWindowTextGbk(m_hEdit, achHex);
 }
 
 bool SearchStartDlg::fnAccept()

@@ -4,6 +4,7 @@
 #include "serial/CommSettings.h"
 
 #include "protocol/Protocol.h"
+#include "res/GbkText.h"
 
 #include <cstdio>
 
@@ -45,12 +46,12 @@ void CommSettings::SetDefaults()
 
 void CommSettings::FillLists()
 {
-    SendMessageA(m_hPortList, CB_RESETCONTENT, 0, 0);
+    SendMessageW(m_hPortList, CB_RESETCONTENT, 0, 0);
     for (uint32_t i = 0; i < COM_PORT_COUNT; ++i)
-        SendMessageA(m_hPortList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_aachPortNames[i]));
-    SendMessageA(m_hBaudList, CB_RESETCONTENT, 0, 0);
+        fnSendTextGbk(m_hPortList, CB_ADDSTRING, m_aachPortNames[i]);
+    SendMessageW(m_hBaudList, CB_RESETCONTENT, 0, 0);
     for (uint32_t i = 0; i < BAUD_INDEX_COUNT; ++i)
-        SendMessageA(m_hBaudList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_aachBaudNames[i]));
+        fnSendTextGbk(m_hBaudList, CB_ADDSTRING, m_aachBaudNames[i]);
 }
 
 void CommSettings::BeginEdit()
@@ -61,18 +62,18 @@ void CommSettings::BeginEdit()
 
 void CommSettings::ShowSelection()
 {
-    SendMessageA(m_hPortList, CB_SETCURSEL, m_dwNewPortIndex, 0);
-    SendMessageA(m_hBaudList, CB_SETCURSEL, m_dwNewBaudIndex, 0);
+    SendMessageW(m_hPortList, CB_SETCURSEL, m_dwNewPortIndex, 0);
+    SendMessageW(m_hBaudList, CB_SETCURSEL, m_dwNewBaudIndex, 0);
 }
 
 void CommSettings::ReadSelection()
 {
     // A list without a selection keeps the pending index, so no index outside the tables can
     // reach the committed copy.
-    LRESULT lPort = SendMessageA(m_hPortList, CB_GETCURSEL, 0, 0);
+    LRESULT lPort = SendMessageW(m_hPortList, CB_GETCURSEL, 0, 0);
     if (lPort >= 0 && lPort < static_cast<LRESULT>(COM_PORT_COUNT))
         m_dwNewPortIndex = static_cast<uint32_t>(lPort);
-    LRESULT lBaud = SendMessageA(m_hBaudList, CB_GETCURSEL, 0, 0);
+    LRESULT lBaud = SendMessageW(m_hBaudList, CB_GETCURSEL, 0, 0);
     if (lBaud >= 0 && lBaud < static_cast<LRESULT>(BAUD_INDEX_COUNT))
         m_dwNewBaudIndex = static_cast<uint32_t>(lBaud);
 }

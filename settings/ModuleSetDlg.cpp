@@ -34,7 +34,7 @@ const GbkItemText astLabels[] = {
 
 uint32_t fnComboSelection(HWND hCombo, uint32_t dwCount, uint32_t dwDefault)
 {
-    LRESULT lSel = SendMessageA(hCombo, CB_GETCURSEL, 0, 0);
+    LRESULT lSel = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
     return lSel >= 0 && static_cast<uint32_t>(lSel) < dwCount ? static_cast<uint32_t>(lSel)
                                                               : dwDefault;
 }
@@ -88,34 +88,34 @@ void ModuleSetDlg::fnShowPresent()
         return;
     snprintf(m_achModelText, sizeof(m_achModelText), "%s", pstRecord->m_achModName);
     snprintf(m_achAddressText, sizeof(m_achAddressText), "%s", pstRecord->m_achAddressHex2);
-    SetWindowTextA(m_hModel, m_achModelText);
-    SetWindowTextA(m_hAddress, m_achAddressText);
+    fnSetWindowTextGbk(m_hModel, m_achModelText);
+    fnSetWindowTextGbk(m_hAddress, m_achAddressText);
     char achBaud[16];
     snprintf(achBaud, sizeof(achBaud), "%lu",
              static_cast<unsigned long>(gstCommPort.m_stDCB.BaudRate));
-    SetWindowTextA(m_hBaud, achBaud);
+    fnSetWindowTextGbk(m_hBaud, achBaud);
     const char* pchProtocol = fnModuleSetProtocolName(pstRecord->m_dwProtocol);
     if (pchProtocol != nullptr)
-        SetWindowTextA(m_hProtocol, pchProtocol);
+        fnSetWindowTextGbk(m_hProtocol, pchProtocol);
 }
 
 void ModuleSetDlg::fnFillLists()
 {
-    SendMessageA(m_hNewBaud, CB_RESETCONTENT, 0, 0);
+    SendMessageW(m_hNewBaud, CB_RESETCONTENT, 0, 0);
     for (const char* pchName : m_aachBaudName)
-        SendMessageA(m_hNewBaud, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pchName));
-    SendMessageA(m_hNewProtocol, CB_RESETCONTENT, 0, 0);
+        fnSendTextGbk(m_hNewBaud, CB_ADDSTRING, pchName);
+    SendMessageW(m_hNewProtocol, CB_RESETCONTENT, 0, 0);
     for (const char* pchName : m_aachProtocolName)
-        SendMessageA(m_hNewProtocol, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pchName));
+        fnSendTextGbk(m_hNewProtocol, CB_ADDSTRING, pchName);
 }
 
 void ModuleSetDlg::fnShowEdit()
 {
     char achHex[3];
     fnByteToHex2(m_stEdit.m_chAddress, achHex);
-    SetWindowTextA(m_hNewAddress, achHex);
-    SendMessageA(m_hNewBaud, CB_SETCURSEL, m_stEdit.m_dwBaudIndex, 0);
-    SendMessageA(m_hNewProtocol, CB_SETCURSEL, m_stEdit.m_dwProtocolIndex, 0);
+    fnSetWindowTextGbk(m_hNewAddress, achHex);
+    SendMessageW(m_hNewBaud, CB_SETCURSEL, m_stEdit.m_dwBaudIndex, 0);
+    SendMessageW(m_hNewProtocol, CB_SETCURSEL, m_stEdit.m_dwProtocolIndex, 0);
 }
 
 bool ModuleSetDlg::fnWrite()

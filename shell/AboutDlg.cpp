@@ -55,12 +55,12 @@ void AboutBox::fnInit(HWND hDlg)
 {
     m_hDlg = hDlg;
     fnSetWindowTextGbk(hDlg, TXT_ABOUT);
-    SetDlgItemTextA(hDlg, IDC_ABOUT_BRAND, BRAND_TEXT);
-    SetDlgItemTextA(hDlg, IDC_ABOUT_VERSION, VERSION_TEXT);
-    SetDlgItemTextA(hDlg, IDC_ABOUT_COMPANY, COMPANY_TEXT);
-    SetDlgItemTextA(hDlg, IDC_ABOUT_NOTICE, NOTICE_TEXT);
-    SetDlgItemTextA(hDlg, IDC_ABOUT_WEB1, WEB1_TEXT);
-    SetDlgItemTextA(hDlg, IDC_ABOUT_WEB2, WEB2_TEXT);
+    fnSetDlgItemTextGbk(hDlg, IDC_ABOUT_BRAND, BRAND_TEXT);
+    fnSetDlgItemTextGbk(hDlg, IDC_ABOUT_VERSION, VERSION_TEXT);
+    fnSetDlgItemTextGbk(hDlg, IDC_ABOUT_COMPANY, COMPANY_TEXT);
+    fnSetDlgItemTextGbk(hDlg, IDC_ABOUT_NOTICE, NOTICE_TEXT);
+    fnSetDlgItemTextGbk(hDlg, IDC_ABOUT_WEB1, WEB1_TEXT);
+    fnSetDlgItemTextGbk(hDlg, IDC_ABOUT_WEB2, WEB2_TEXT);
     fnSetDlgItemTextGbk(hDlg, IDOK, TXT_OK);
 
     m_hBrand = GetDlgItem(hDlg, IDC_ABOUT_BRAND);

@@ -16,6 +16,11 @@
 #include "terminal/TerminalComm.h"
 #include "terminal/TerminalDlg.h"
 
+INT_PTR fnShowDialog(int nTemplate, HWND hOwner, DLGPROC pfnProc)
+{
+    return DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(nTemplate), hOwner, pfnProc, 0);
+}
+
 void fnCommandFileInit(HWND hMain)
 {
     gstSearchListFile.fnFileInit(hMain);
@@ -35,24 +40,20 @@ void fnCommandListSave(HWND hMain)
 void fnCommandModuleSet(HWND hMain)
 {
     if (Idm_ModuleSet(hMain) == 0)
-        DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MODULE_SET), hMain,
-                        ModuleSetDlgProc, 0);
+        fnShowDialog(IDD_MODULE_SET, hMain, ModuleSetDlgProc);
 }
 
 void fnCommandTerminal(HWND hMain)
 {
-    // A Unicode dialog: its command box hands typed text over as UTF-16 (see TerminalDlg.h).
     if (Idm_Terminal(hMain) == 0)
-        DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_TERMINAL), hMain,
-                        TerminalDlgProc, 0);
+        fnShowDialog(IDD_TERMINAL, hMain, TerminalDlgProc);
 }
 
 int fnCommandModuleIO_4652(HWND hMain)
 {
     if (Idm_ModuleIO_4652(hMain) != 0)
         return 1;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4652), hMain,
-                    DlgProc_ModuleIO_4652, 0);
+    fnShowDialog(IDD_IO_4652, hMain, DlgProc_ModuleIO_4652);
     return 0;
 }
 
@@ -60,8 +61,7 @@ int fnCommandModuleIO_4618(HWND hMain)
 {
     if (Idm_ModuleIO_4618(hMain) != 0)
         return 1;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4618), hMain,
-                    DlgProc_ModuleIO_4618, 0);
+    fnShowDialog(IDD_IO_4618, hMain, DlgProc_ModuleIO_4618);
     return 0;
 }
 
@@ -69,8 +69,7 @@ int fnCommandModuleIO_4624(HWND hMain)
 {
     if (Idm_ModuleIO_4624(hMain) != 0)
         return 1;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4624), hMain,
-                    DlgProc_ModuleIO_4624, 0);
+    fnShowDialog(IDD_IO_4624, hMain, DlgProc_ModuleIO_4624);
     return 0;
 }
 
@@ -78,18 +77,16 @@ int fnCommandModuleIO_4637(HWND hMain)
 {
     if (Idm_ModuleIO_4637(hMain) != 0)
         return 1;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_IO_4637), hMain,
-                    DlgProc_ModuleIO_4637, 0);
+    fnShowDialog(IDD_IO_4637, hMain, DlgProc_ModuleIO_4637);
     return 0;
 }
 
 void fnCommandAboutBox(HWND hMain)
 {
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), hMain, AboutDlgProc, 0);
+    fnShowDialog(IDD_ABOUT, hMain, AboutDlgProc);
 }
 
 void fnCommandCreditWindow(HWND hMain)
 {
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_CREDIT), hMain, CreditDlgProc,
-                    0);
+    fnShowDialog(IDD_CREDIT, hMain, CreditDlgProc);
 }

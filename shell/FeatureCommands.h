@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+// Every modal dialog of the program runs through here, from its template in the exe, as a
+// Unicode window: its texts keep their Chinese on any system code page.
+INT_PTR fnShowDialog(int nTemplate, HWND hOwner, DLGPROC pfnProc);
+
 // Prepares the search-list file dialogs with the main window as owner.
 void fnCommandFileInit(HWND hMain);
 void fnCommandListLoad(HWND hMain);

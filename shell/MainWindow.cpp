@@ -25,8 +25,8 @@ MainWindow gstMainWindow;
 
 namespace
 {
-const char CLASS_NAME[] = "ProgName";
-const char WINDOW_TITLE[] = VQ_VERSION_TITLE;
+const wchar_t CLASS_NAME[] = L"ProgName";
+const wchar_t WINDOW_TITLE[] = L"" VQ_VERSION_TITLE;
 const char APP_CAPTION[] = "VQ4600Utility";
 const int PANEL_X = 2;
 const int TOOLBAR_HEIGHT = 33;
@@ -52,12 +52,6 @@ const MenuTextDef astMenuTexts[] = {
 const UINT auOpenPortCommands[] = {IDM_COM_CLOSE, IDM_MODULE_SEARCH, IDM_LIST_LOAD,
                                    IDM_LIST_SAVE, IDM_IO_CONTROL,    IDM_MODULE_SET,
                                    IDM_TERMINAL,  IDM_CLEAR_LIST,    IDM_COM_SET};
-
-INT_PTR fnShowDialog(int nTemplate, HWND hOwner, DLGPROC pfnProc)
-{
-    return DialogBoxParamA(gstMainWindow.m_hInstance, MAKEINTRESOURCEA(nTemplate), hOwner, pfnProc,
-                           0);
-}
 
 void fnInfoMessage(HWND hOwner, const char* pchText, UINT uIcon)
 {
@@ -251,12 +245,12 @@ bool MainWindow::fnRegisterClass(HINSTANCE hInstance)
     m_stWndClass.cbClsExtra = 0;
     m_stWndClass.cbWndExtra = 0;
     m_stWndClass.hInstance = hInstance;
-    m_stWndClass.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
-    m_stWndClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    m_stWndClass.hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_PROGRAM));
+    m_stWndClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     m_stWndClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    m_stWndClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+    m_stWndClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
     m_stWndClass.lpszClassName = CLASS_NAME;
-    return RegisterClassA(&m_stWndClass) != 0;
+    return RegisterClassW(&m_stWndClass) != 0;
 }
 
 HWND MainWindow::fnCreate(int nCmdShow)
@@ -267,7 +261,7 @@ HWND MainWindow::fnCreate(int nCmdShow)
     ReleaseDC(nullptr, hScreen);
     m_nWindowX = m_nScreenWidth / 2 - MAIN_WINDOW_WIDTH / 2;
     m_nWindowY = m_nScreenHeight / 2 - MAIN_WINDOW_HEIGHT / 2;
-    HWND hWnd = CreateWindowExA(0, CLASS_NAME, WINDOW_TITLE, WS_OVERLAPPEDWINDOW, m_nWindowX,
+    HWND hWnd = CreateWindowExW(0, CLASS_NAME, WINDOW_TITLE, WS_OVERLAPPEDWINDOW, m_nWindowX,
                                 m_nWindowY, MAIN_WINDOW_WIDTH, MAIN_WINDOW_HEIGHT, nullptr, nullptr,
                                 m_hInstance, nullptr);
     if (hWnd == nullptr)
@@ -279,10 +273,10 @@ HWND MainWindow::fnCreate(int nCmdShow)
 
 int MainWindow::fnMessageLoop()
 {
-    while (GetMessageA(&m_stMsg, nullptr, 0, 0) > 0)
+    while (GetMessageW(&m_stMsg, nullptr, 0, 0) > 0)
     {
         TranslateMessage(&m_stMsg);
-        DispatchMessageA(&m_stMsg);
+        DispatchMessageW(&m_stMsg);
     }
     return static_cast<int>(m_stMsg.wParam);
 }
@@ -398,6 +392,6 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
         PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     }
 }

@@ -19,7 +19,7 @@ class MainWindow
     MainWindow();
 
     HWND m_hWnd;
-    WNDCLASSA m_stWndClass;
+    WNDCLASSW m_stWndClass;
     MSG m_stMsg;
     int32_t m_nScreenWidth;
     int32_t m_nScreenHeight;

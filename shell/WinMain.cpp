@@ -9,7 +9,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR pszCmdLin
     (void)pszCmdLine;
     if (!gstMainWindow.fnRegisterClass(hInstance))
     {
-        MessageBoxA(nullptr, "INF:WinMain()_00 Register Windows Class failed!", "VQ4600Utility",
+        MessageBoxW(nullptr, L"INF:WinMain()_00 Register Windows Class failed!", L"VQ4600Utility",
                     MB_OK | MB_ICONERROR);
         return 0;
     }

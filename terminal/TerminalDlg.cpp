@@ -119,7 +119,7 @@ void TerminalDlg::fnInit(HWND hDlg)
     m_hReturn = GetDlgItem(hDlg, IDC_TERM_RETURN);
     SendMessageW(m_hProtocol, CB_RESETCONTENT, 0, 0);
     for (const char* pchName : m_aachProtocolName)
-        SendMessageA(m_hProtocol, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pchName));
+        fnSendTextGbk(m_hProtocol, CB_ADDSTRING, pchName);
     m_stEdit = m_stSetting;
     fnShowEdit();
 }
@@ -147,7 +147,7 @@ void TerminalDlg::fnShowEdit()
     char achInterval[16];
     snprintf(achInterval, sizeof(achInterval), "%lu",
              static_cast<unsigned long>(m_stEdit.m_dwIntervalMs.load()));
-    SetWindowTextA(m_hInterval, achInterval);
+    fnSetWindowTextGbk(m_hInterval, achInterval);
     fnSetRunning(false);
     fnApplyView();
 }
@@ -181,8 +181,8 @@ void TerminalDlg::fnApplyView()
         EnableWindow(m_hCalcCrc, stView.m_bCalcEnabled);
         EnableWindow(m_hCrc, stView.m_bCalcEnabled);
     }
-    SetWindowTextA(m_hCmdMode, stView.m_pchModeLabel);
-    SetWindowTextA(m_hReturnMode, stView.m_pchModeLabel);
+    fnSetWindowTextGbk(m_hCmdMode, stView.m_pchModeLabel);
+    fnSetWindowTextGbk(m_hReturnMode, stView.m_pchModeLabel);
 }
 
 void TerminalDlg::fnShowHexError()
@@ -216,12 +216,12 @@ void TerminalDlg::fnAppendCrcClicked()
     EnableWindow(m_hCalcCrc, !bChecked);
     EnableWindow(m_hCrc, !bChecked);
     if (bChecked)
-        SetWindowTextA(m_hCrc, "");
+        fnSetWindowTextGbk(m_hCrc, "");
 }
 
 void TerminalDlg::fnCalcCrcClicked()
 {
-    SetWindowTextA(m_hCrc, "");
+    fnSetWindowTextGbk(m_hCrc, "");
     if (fnTerminalCalcCrc() == 0)
         fnShowHexError();
 }
@@ -330,7 +330,7 @@ uint32_t fnTerminalCalcCrc()
     char achCrc[TERMINAL_CRC_TEXT_MAX];
     if (fnTerminalCrcText(achText, achCrc) == 0)
         return 0;
-    SetWindowTextA(gstTerminalDlg.m_hCrc, achCrc);
+    fnSetWindowTextGbk(gstTerminalDlg.m_hCrc, achCrc);
     return 1;
 }
 

@@ -1,9 +1,13 @@
 // Support of the worker-pair and search tests; see SearchTestSupport.h.
 #include "tests/win32/SearchTestSupport.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "serial/CommIo.h"
 #include "serial/CommPort.h"
@@ -144,10 +148,51 @@ std::string fnSimLogPath()
 }
 } // namespace
 
+std::wstring fnUtf8ToWide(const std::string& sUtf8)
+{
+    std::wstring ws(sUtf8.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, sUtf8.c_str(), -1, &ws[0], static_cast<int>(ws.size()));
+    ws.resize(n > 0 ? n - 1 : 0);
+    return ws;
+}
+
+std::wstring fnTableText(const char* pchName, ...)
+{
+    std::ifstream stFile("res/texts.tsv"); // the tests run from the source root
+    const std::string sKey = std::string(pchName) + '\t';
+    std::string sLine;
+    while (std::getline(stFile, sLine) && sLine.compare(0, sKey.size(), sKey) != 0)
+    {
+    }
+    if (sLine.compare(0, sKey.size(), sKey) != 0)
+    {
+        ADD_FAILURE() << pchName << " is not in res/texts.tsv";
+        return L"";
+    }
+    std::string sText = sLine.substr(sKey.size());
+    for (const char* pchEscape : {"\\r\r", "\\n\n", "\\t\t"})
+        for (size_t i = 0; (i = sText.find(pchEscape, i, 2)) != std::string::npos;)
+            sText.replace(i, 2, 1, pchEscape[2]);
+    char achText[2048];
+    va_list pArgs;
+    va_start(pArgs, pchName);
+    vsnprintf(achText, sizeof achText, sText.c_str(), pArgs);
+    va_end(pArgs);
+    return fnUtf8ToWide(achText);
+}
+
+std::wstring fnWindowTextW(HWND hWnd)
+{
+    static wchar_t s_awch[8192];
+    s_awch[0] = L'\0';
+    SendMessageW(hWnd, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(s_awch));
+    return s_awch;
+}
+
 std::string fnReadAll(const std::string& sPath)
 {
     std::string sData;
-    FILE* pFile = fopen(sPath.c_str(), "rb");
+    FILE* pFile = _wfopen(fnUtf8ToWide(sPath).c_str(), L"rb");
     if (pFile == nullptr)
         return sData;
     char achBuf[4096];

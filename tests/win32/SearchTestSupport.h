@@ -53,7 +53,14 @@ class LoopTimer
 bool fnPortWrite(const std::string& sFrame);
 std::string fnPortExchange(const std::string& sFrame, DWORD dwTimeoutMs);
 
-// The whole file (binary), or an empty string when it cannot be read.
+// UTF-8 (test sources and paths) as UTF-16.
+std::wstring fnUtf8ToWide(const std::string& sUtf8);
+// A run-time text as res/texts.tsv gives it (UTF-8, \r \n \t escapes), formatted with printf
+// arguments when there are any, as UTF-16. A name not in the table fails the test.
+std::wstring fnTableText(const char* pchName, ...);
+// A window's text read back through WM_GETTEXT as UTF-16.
+std::wstring fnWindowTextW(HWND hWnd);
+// The whole file (binary; UTF-8 path), or an empty string when it cannot be read.
 std::string fnReadAll(const std::string& sPath);
 
 // The frames the simulator log shows as written by the PC ("pc>bus" lines) after offset, as

@@ -71,7 +71,7 @@ INT_PTR fnRun(int nTemplate, DLGPROC pfnProc, LoopTimer::Action pfnLook, WORD wB
     g_stSeen.wButton = wButton;
     LoopTimer::Start(300, pfnLook);
     INT_PTR nResult =
-        DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(nTemplate), NULL, pfnProc, 0);
+        DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(nTemplate), NULL, pfnProc, 0);
     LoopTimer::Cancel();
     return nResult;
 }

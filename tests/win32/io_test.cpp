@@ -79,7 +79,7 @@ template <class Pred> bool fnWaitUntil(Pred pred, DWORD dwMs)
 DWORD WINAPI fnDialogThread(LPVOID pvParam)
 {
     const ModelDef* pstModel = static_cast<const ModelDef*>(pvParam);
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(pstModel->nTemplate), NULL,
+    DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(pstModel->nTemplate), NULL,
                     pstModel->pfnProc, 0);
     return 0;
 }
@@ -101,11 +101,11 @@ uint32_t fnLamps(const ModelDef& stModel)
                   reinterpret_cast<LRESULT>(stView.m_stLamps.fnOn()));
 }
 
+// A value field of the window thread's Unicode dialog, read from the test thread (ASCII).
 std::string fnText(HWND hWnd)
 {
-    char achText[32] = {};
-    GetWindowTextA(hWnd, achText, sizeof(achText));
-    return achText;
+    const std::wstring ws = fnWindowTextW(hWnd);
+    return std::string(ws.begin(), ws.end());
 }
 
 // The eight value fields of an analog window, each followed by a blank.

@@ -1,5 +1,6 @@
 // The main window built in-process and kept hidden: the exact layout with and without the toolbar,
-// what each button sends and shows as its tip, the information text, the list's clear command and
+// what each button sends and shows as its tip, the menu, information and status texts (from
+// res/texts.tsv, whatever the code page), the list's clear command and
 // the IO control preconditions. The window is created once for the whole suite (its class and
 // panels are global, as in the program).
 #include "res/resource.h"
@@ -14,6 +15,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -56,7 +58,8 @@ void fnAddRecord(uint32_t dwModuleType, const char* pchLine)
     stRecord = ModuleRecord{};
     stRecord.m_dwModuleType = dwModuleType;
     strncpy(stRecord.m_achListText, pchLine, sizeof(stRecord.m_achListText) - 1);
-    SendMessageA(gstListPanel.m_hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pchLine));
+    SendMessageW(gstListPanel.m_hList, LB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(fnUtf8ToWide(pchLine).c_str()));
     gstModuleList.m_dwCount = dwIndex + 1;
 }
 
@@ -67,7 +70,7 @@ class MainWindowTest : public testing::Test
     {
         if (gstMainWindow.m_hWnd != nullptr)
             return;
-        ASSERT_TRUE(gstMainWindow.fnRegisterClass(GetModuleHandleA(nullptr)));
+        ASSERT_TRUE(gstMainWindow.fnRegisterClass(GetModuleHandleW(nullptr)));
         ASSERT_NE(gstMainWindow.fnCreate(SW_HIDE), nullptr);
         // A hidden window may get its first WM_SIZE only when shown; size it once so the
         // layout runs as it does in the shown program.
@@ -163,19 +166,15 @@ TEST_F(MainWindowTest, EveryButtonSendsItsMenuCommandAndHasAnIconAndItsTooltip)
     {
         int nButton;
         WPARAM wCommand;
-        const wchar_t* pwchTip;
-    } astRows[] = {{1001, 40012, L"打开串口"},
-                   {1002, 40013, L"关闭串口"},
-                   {1003, 40014, L"串口设置"},
-                   {1004, 40016, L"模块搜索"},
-                   {1008, 40026, L"从sli文件载入搜索列表"},
-                   {1009, 40027, L"保存搜索列表到sli文件"},
-                   {1005, 40017, L"IO控制"},
-                   {1006, 40018, L"模块设置"},
-                   {1007, 40019, L"终端"}};
+        const char* pchTip;
+    } astRows[] = {{1001, 40012, "TXT_COM_OPEN"},       {1002, 40013, "TXT_COM_CLOSE"},
+                   {1003, 40014, "TXT_COMSET_CAPTION"}, {1004, 40016, "TXT_MODULE_SEARCH"},
+                   {1008, 40026, "TXT_SLI_LOAD"},       {1009, 40027, "TXT_SLI_SAVE"},
+                   {1005, 40017, "TXT_IO_CONTROL"},     {1006, 40018, "TXT_MODULE_SET"},
+                   {1007, 40019, "TXT_TERMINAL"}};
     const std::multimap<HWND, std::wstring> vTips = fnToolTips();
     EXPECT_EQ(vTips.size(), 9u);
-    const LONG_PTR pfnOld = SetWindowLongPtrA(gstMainWindow.m_hWnd, GWLP_WNDPROC,
+    const LONG_PTR pfnOld = SetWindowLongPtrW(gstMainWindow.m_hWnd, GWLP_WNDPROC,
                                               reinterpret_cast<LONG_PTR>(fnRecordingProc));
     for (const auto& stRow : astRows)
     {
@@ -188,7 +187,7 @@ TEST_F(MainWindowTest, EveryButtonSendsItsMenuCommandAndHasAnIconAndItsTooltip)
         EXPECT_NE(SendMessageW(hButton, BM_GETIMAGE, IMAGE_ICON, 0), 0);
         EXPECT_EQ(vTips.count(hButton), 1u);
         const auto it = vTips.find(hButton);
-        EXPECT_EQ(it != vTips.end() ? it->second : L"(no tip)", stRow.pwchTip);
+        EXPECT_EQ(it != vTips.end() ? it->second : L"(no tip)", fnTableText(stRow.pchTip));
     }
     // Other notifications are not commands; a double click on a list entry is IO Control.
     g_vwCommands.clear();
@@ -197,36 +196,48 @@ TEST_F(MainWindowTest, EveryButtonSendsItsMenuCommandAndHasAnIconAndItsTooltip)
                  reinterpret_cast<LPARAM>(gstListPanel.m_hList));
     SendMessageW(gstListPanel.m_hPanel, WM_COMMAND, MAKEWPARAM(IDC_MODULE_LIST, LBN_DBLCLK),
                  reinterpret_cast<LPARAM>(gstListPanel.m_hList));
-    SetWindowLongPtrA(gstMainWindow.m_hWnd, GWLP_WNDPROC, pfnOld);
+    SetWindowLongPtrW(gstMainWindow.m_hWnd, GWLP_WNDPROC, pfnOld);
     EXPECT_EQ(g_vwCommands, std::vector<WPARAM>{IDM_IO_CONTROL});
 }
 
-TEST_F(MainWindowTest, InfoTextListsTheModelsWithTheirBlanks)
+// The menu texts by position, the information text's lines and the status line, read back as
+// UTF-16 and compared with the table; the information text keeps its blanks and its rule.
+TEST_F(MainWindowTest, MenuInfoAndStatusTextsAreTheTableTexts)
 {
-    static wchar_t s_awchInfo[8192];
-    GetWindowTextW(gstListPanel.m_hInfo, s_awchInfo, 8192);
-    const std::wstring wsInfo = s_awchInfo;
-    const wchar_t* apwchLines[] = {
-        L"支持的模块型号如下: \r\n\r\n",
-        L"\r\n  VQ-4624  :8路模拟量输入模块( 4路电流通道(0-20mA) + 4路电压通道(0-10V) )  \r\n",
-        L"\r\n  VQ-4637  :8路模拟量输入模块( 8路电流通道(0-20mA) )  \r\n",
-        L"\r\n  VQ-4618  :8路光偶隔离开关量输入模块 \r\n",
-        L"\r\n  VQ-4652  :4路光隔离开关量输入+4路功率继电器输出模块 \r\n",
-    };
-    size_t nAt = 0;
-    for (const wchar_t* pwchLine : apwchLines)
+    const struct
     {
-        size_t nFound = wsInfo.find(pwchLine, nAt);
-        EXPECT_NE(nFound, std::wstring::npos) << "missing or out of order: " << nAt;
-        if (nFound != std::wstring::npos)
-            nAt = nFound + 1;
+        int nSubMenu; // -1 the menu bar
+        UINT uPosition;
+        const char* pchName;
+    } astMenu[] = {
+        {-1, 0, "TXT_MENU_COM"},       {-1, 1, "TXT_MENU_MODULE"}, {-1, 2, "TXT_MENU_WINDOWS"},
+        {-1, 3, "TXT_MENU_HELP"},      {0, 0, "TXT_COM_OPEN"},     {0, 1, "TXT_COM_CLOSE"},
+        {0, 3, "TXT_COMSET_CAPTION"},  {0, 5, "TXT_MENU_EXIT"},    {1, 0, "TXT_MODULE_SEARCH"},
+        {1, 1, "TXT_SLI_LOAD"},        {1, 2, "TXT_SLI_SAVE"},     {1, 4, "TXT_IO_CONTROL"},
+        {1, 5, "TXT_MODULE_SET"},      {1, 7, "TXT_TERMINAL"},     {2, 0, "TXT_MENU_TOOLBAR"},
+        {2, 2, "TXT_MENU_CLEAR_LIST"}, {3, 0, "TXT_ABOUT"},
+    };
+    EXPECT_TRUE(IsWindowUnicode(gstMainWindow.m_hWnd));
+    for (const auto& stRow : astMenu)
+    {
+        HMENU hMenu = stRow.nSubMenu < 0 ? gstMainWindow.m_hMenu
+                                         : GetSubMenu(gstMainWindow.m_hMenu, stRow.nSubMenu);
+        wchar_t awch[64] = {};
+        GetMenuStringW(hMenu, stRow.uPosition, awch, 64, MF_BYPOSITION);
+        EXPECT_EQ(awch, fnTableText(stRow.pchName)) << stRow.pchName;
     }
-    EXPECT_EQ(wsInfo.rfind(L"输出模块 \r\n"), wsInfo.size() - 7); // the last line ends the text
+    const std::wstring wsInfo = fnWindowTextW(gstListPanel.m_hInfo);
+    std::wstring wsModels = fnTableText("TXT_INFO_MODELS_HEADER") + L"\r\n\r\n";
+    for (const char* pchName : {"TXT_INFO_4624", "TXT_INFO_4637", "TXT_INFO_4618", "TXT_INFO_4652"})
+        wsModels += fnTableText(pchName) + L"\r\n";
+    EXPECT_EQ(wsInfo.substr(wsInfo.size() - std::min(wsInfo.size(), wsModels.size())), wsModels);
     EXPECT_NE(wsInfo.find(L"\r\n" + std::wstring(79, L'-') + L"\r\n"), std::wstring::npos);
     EXPECT_EQ(wsInfo.find(std::wstring(80, L'-')), std::wstring::npos);
-    EXPECT_EQ(wsInfo.find(L"VQ4600Utility"), 0u);
-    EXPECT_NE(wsInfo.find(L"2.4.19"), std::wstring::npos);
-    EXPECT_NE(wsInfo.find(L"2023.9.8"), std::wstring::npos);
+    EXPECT_EQ(wsInfo.find(L"VQ4600Utility V2.4.19    2023.9.8\r\n"), 0u);
+
+    gstStatusPanel.fnShow(true, "COM5", 9600);
+    EXPECT_EQ(fnWindowTextW(gstStatusPanel.m_hText),
+              fnTableText("TXT_STATUS_OPEN_FMT", "COM5", 9600));
 }
 
 // Characters, an unknown command and a Clear List with a notification code change nothing;

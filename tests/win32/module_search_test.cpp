@@ -74,7 +74,7 @@ class ModuleSearchTest : public testing::Test
         if (pfnAction != nullptr)
             LoopTimer::Start(dwActionMs, pfnAction);
         INT_PTR nResult =
-            DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SEARCH_PROGRESS), NULL,
+            DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SEARCH_PROGRESS), NULL,
                             SearchProgressDlgProc, 0);
         m_dwEnd = GetTickCount();
         return nResult;

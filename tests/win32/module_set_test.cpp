@@ -135,13 +135,6 @@ std::string fnJoin(const std::vector<std::string>& asFrames)
     return sAll;
 }
 
-std::wstring fnWide(const std::string& sUtf8)
-{
-    wchar_t awch[512];
-    int n = MultiByteToWideChar(CP_UTF8, 0, sUtf8.c_str(), -1, awch, 512);
-    return n > 0 ? std::wstring(awch) : std::wstring();
-}
-
 const char REPORT_OK[] = "模块设置成功！";
 const char REPORT_COMM_ERROR[] = "与模块通讯发生错误！";
 const char REPORT_NO_REPLY[] = "无法与模块建立连接，模块未返回任何信息！";
@@ -185,7 +178,7 @@ class ModuleSetTest : public testing::Test
         if (Idm_ModuleSet(NULL) != 0)
             return -1;
         HANDLE hThread = CreateThread(NULL, 0, fnOperate, &stOp, 0, NULL);
-        INT_PTR nResult = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MODULE_SET),
+        INT_PTR nResult = DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_MODULE_SET),
                                           NULL, ModuleSetDlgProc, 0);
         m_dwClosed = GetTickCount();
         WaitForSingleObject(hThread, 10000);
@@ -284,10 +277,10 @@ TEST_F(ModuleSetTest, EachChangeSendsItsLiteralFramesAndTheModuleTakesIt)
         EXPECT_EQ(stRow.pchFrames, fnJoin(fnSimLogFramesSince(nLog)));
         ASSERT_EQ(stOp.nWrites, stCapture.Count());
         const std::string sReport = bRtu ? std::string(RTU1_OK) + RTU2_OK : REPORT_OK;
-        EXPECT_EQ(fnWide(sReport), stCapture.At(0).wsText);
+        EXPECT_EQ(fnUtf8ToWide(sReport), stCapture.At(0).wsText);
         if (stOp.nWrites == 2)
         {
-            EXPECT_EQ(fnWide(REPORT_NO_REPLY), stCapture.At(1).wsText)
+            EXPECT_EQ(fnUtf8ToWide(REPORT_NO_REPLY), stCapture.At(1).wsText)
                 << "nobody at the old address";
         }
         const uint8_t chNew = static_cast<uint8_t>(strtoul(stRow.pchState, nullptr, 16));
@@ -364,7 +357,7 @@ TEST_F(ModuleSetTest, EachFaultGivesItsExactReport)
         ASSERT_EQ(0, Open(stOp, stCapture));
         ASSERT_EQ(1, stCapture.Count());
         const std::string sReport = std::string(stRow.pchReport) + (bRtu ? stRow.pchSecond : "");
-        EXPECT_EQ(fnWide(sReport), stCapture.Last().wsText);
+        EXPECT_EQ(fnUtf8ToWide(sReport), stCapture.Last().wsText);
         EXPECT_EQ(std::wstring(L"VQ4600Utility"), stCapture.Last().wsCaption);
         EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), stCapture.Last().uIcon);
         EXPECT_EQ(stOp.hDlg, stCapture.Last().hOwner);
@@ -469,7 +462,7 @@ TEST_F(ModuleSetTest, SettingsRightAfterAStoppedSearchStillGetTheReply)
         stList.Clear();
         LoopTimer::Start(
             350, [] { PostMessageA(gstSearchProgressDlg.m_hDlg.load(), WM_COMMAND, IDOK, 0); });
-        DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SEARCH_PROGRESS), NULL,
+        DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SEARCH_PROGRESS), NULL,
                         SearchProgressDlgProc, 0);
         gstModuleSearch.m_hListBox = NULL;
         ASSERT_EQ(std::vector<std::string>{"[B0H] 4652 (VQASCII)"}, stList.Lines());
@@ -479,7 +472,7 @@ TEST_F(ModuleSetTest, SettingsRightAfterAStoppedSearchStillGetTheReply)
     stOp.pchAddress = "B1";
     ASSERT_EQ(0, Open(stOp, stCapture));
     ASSERT_EQ(1, stCapture.Count());
-    EXPECT_EQ(fnWide(REPORT_OK), stCapture.Last().wsText);
+    EXPECT_EQ(fnUtf8ToWide(REPORT_OK), stCapture.Last().wsText);
     EXPECT_EQ("B1,4652,ascii,115200", fnStateHead(m_stBus.StateOf(0xB1)));
     EXPECT_TRUE(fnWaitSearchPairEnded(3000));
 }

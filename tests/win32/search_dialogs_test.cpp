@@ -35,7 +35,7 @@ void fnTypeAndOk()
 
 INT_PTR fnRunStartDialog()
 {
-    return DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SEARCH_START), NULL,
+    return DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SEARCH_START), NULL,
                            SearchStartDlgProc, 0);
 }
 } // namespace
@@ -122,7 +122,7 @@ TEST(SearchProgressDlgTest, AScanThatEndedBeforeTheDialogCameUpStillClosesIt)
     gstModuleSearch.m_chStartAddress = 0xFF;
     gstModuleSearch.m_bScanOver = 1;
     DWORD dwStart = GetTickCount();
-    EXPECT_EQ(1, DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SEARCH_PROGRESS),
+    EXPECT_EQ(1, DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SEARCH_PROGRESS),
                                  NULL, SearchProgressDlgProc, 0));
     EXPECT_LE(GetTickCount() - dwStart, 1000u);
     gstModuleSearch.m_bScanOver = 0;

@@ -64,13 +64,7 @@ struct Operator
     {
         Send(nId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pwchText));
     }
-    std::wstring Text(int nId) const
-    {
-        static wchar_t s_awch[8192];
-        s_awch[0] = L'\0';
-        Send(nId, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(s_awch));
-        return s_awch;
-    }
+    std::wstring Text(int nId) const { return fnWindowTextW(Item(nId)); }
     bool Enabled(int nId) const { return IsWindowEnabled(Item(nId)) != FALSE; }
     // Polls the return box until it equals wsWant; false after dwMs.
     bool WaitReturn(const std::wstring& wsWant, DWORD dwMs) const
