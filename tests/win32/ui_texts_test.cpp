@@ -3,8 +3,7 @@
 // texts come from; then a real message box and the file dialogs' titles. Run it under a Western
 // code page too (README: VQ_TEST_LOCALE=C.UTF-8), where a text that passes through an ANSI window
 // or an A call comes back as question marks.
-#include "io/IoDlg4618.h"
-#include "io/IoDlg4652.h"
+#include "io/IoDlgDigital.h"
 #include "io/IoDlgAnalog.h"
 #include "res/GbkText.h"
 #include "res/Texts.h"
