@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "io/IoDlgAnalog.h"
 #include "io/IoTarget.h"
 #include "protocol/FrameBuilder.h"
 #include "res/GbkText.h"
@@ -40,40 +39,32 @@ void fnRequestDone(CommTRC& stTRC)
     stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData);
 }
 
-// Starts the poll of one request. false when the thread must end.
-bool fnSendPoll(CommTRC& stTRC, const AnalogWorkerDesc& stDesc)
+bool fnBuildPoll(void* pvContext)
 {
-    CommTx& stTx = stTRC.m_stTx;
+    CommTx& stTx = static_cast<CommTRC*>(pvContext)->m_stTx;
     const IoTarget stTarget = fnIoTarget();
     stTx.m_dwTxLen =
         fnBuildAnalogPoll(stTarget.m_dwProtocol, stTarget.m_chAddress, stTx.m_achTxBuf);
-    if (stTx.m_dwTxLen == 0)
-    {
-        fnRequestDone(stTRC); // a protocol without frames: the empty frame goes nowhere
-        return true;
-    }
-    const uint32_t dwResult = fnCommWrite(stTx, stDesc.stTxTexts);
-    if (dwResult == CommIoDone)
-        fnRequestDone(stTRC);
-    return dwResult != CommIoError;
+    return stTx.m_dwTxLen != 0;
 }
 
-void fnWaitPoll(CommTRC& stTRC, const AnalogWorkerDesc& stDesc)
+// One request: the poll goes out (or its pending write is waited for). A failed result ends
+// the request, so it would not signal for ever; the next request sends the poll again. False
+// when the thread must end; *pbFatal tells a write error or a lost line from an aborted write.
+bool fnServeRequest(CommSendStep& stStep, bool* pbFatal)
 {
-    DWORD dwError = 0;
-    const uint32_t dwResult =
-        fnCommWriteWait(stTRC.m_stTx, ANALOG_WAIT_MS, stDesc.stTxTexts, &dwError);
-    if (dwResult == CommIoDone)
+    CommTRC& stTRC = *stStep.pstTRC;
+    const uint32_t dwResult = fnCommSend(stStep);
+    if (dwResult == CommSendEnd)
     {
+        *pbFatal = stTRC.m_stTx.m_bPending.load() == 0; // an aborted write stays pending
+        return false;
+    }
+    if (dwResult == CommSendDone)
         fnRequestDone(stTRC);
-    }
-    else if (dwResult == CommIoFailed)
-    {
-        if (dwError == ERROR_OPERATION_ABORTED)
-            stTRC.m_stTx.m_bRun = 0;
-        else
-            fnRequestDone(stTRC); // a failed result would signal for ever; the next request resends
-    }
+    else if (dwResult != CommSendPending)
+        stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData); // no frame, or a failed result
+    return true;
 }
 
 // --- receive -------------------------------------------------------------------------------
@@ -107,7 +98,7 @@ void fnJudge(const AnalogWorkerDesc& stDesc, CommRx& stRx, uint32_t* pdwFailures
                                             stRx.m_dwRxRead, stDesc.pstValues);
     if (dwJudge == AnalogValid)
     {
-        stDesc.pstView->fnShowReply(*stDesc.pstValues);
+        stDesc.pstView->pfnShowReply(*stDesc.pstValues);
         *pdwFailures = 0;
     }
     else if (dwJudge == AnalogFailed)
@@ -133,6 +124,8 @@ bool fnStartRead(const AnalogWorkerDesc& stDesc, CommRx& stRx, uint32_t* pdwFail
     {
         if (stRx.m_dwRxRead > 0)
             fnJudge(stDesc, stRx, pdwFailures);
+        else
+            ++*pdwFailures;
         fnReadDone(stRx);
         return true;
     }
@@ -153,15 +146,19 @@ void fnWaitRead(const AnalogWorkerDesc& stDesc, CommRx& stRx, uint32_t* pdwFailu
     stRx.m_dwWaitResult = WaitForMultipleObjects(1, &stRx.m_stOL.hEvent, FALSE, ANALOG_WAIT_MS);
     if (stRx.m_dwWaitResult == WAIT_OBJECT_0)
     {
-        if (GetOverlappedResult(gstCommPort.m_hComm, &stRx.m_stOL, &stRx.m_dwRxRead, FALSE))
+        if (GetOverlappedResult(gstCommPort.m_hComm, &stRx.m_stOL, &stRx.m_dwRxRead, FALSE) &&
+            stRx.m_dwRxRead > 0)
         {
-            if (stRx.m_dwRxRead > 0)
-                fnJudge(stDesc, stRx, pdwFailures);
+            fnJudge(stDesc, stRx, pdwFailures);
         }
         else
         {
+            // A failed or empty completion is a failure too: a line that is gone completes
+            // every read at once, and must end the window as silence does.
             const DWORD dwError = GetLastError();
-            if (dwError == ERROR_OPERATION_ABORTED)
+            ++*pdwFailures;
+            if (stRx.m_dwRxRead == 0 && dwError == ERROR_OPERATION_ABORTED &&
+                stDesc.pstTRC->fnClaimLineLost())
                 fnShowError(stDesc, stDesc.pchRxAbortedFmt, dwError);
         }
         fnReadDone(stRx);
@@ -179,7 +176,10 @@ void fnWaitRead(const AnalogWorkerDesc& stDesc, CommRx& stRx, uint32_t* pdwFailu
 void fnConnectionLost(const AnalogWorkerDesc& stDesc)
 {
     fnStopTransmit(*stDesc.pstTRC);
-    fnMessageBoxGbk(fnOwner(stDesc), TXT_IO_NO_CONNECTION, TXT_IO_CONTROL, MB_ICONINFORMATION);
+    // Not after Close (the run flag is down then), and once per pair.
+    if (fnCommRunning(stDesc.pstTRC->m_stRx.m_bRun) && fnOwner(stDesc) != NULL &&
+        stDesc.pstTRC->fnClaimLineLost())
+        fnMessageBoxGbk(fnOwner(stDesc), TXT_IO_NO_CONNECTION, TXT_IO_CONTROL, MB_ICONINFORMATION);
     HWND hWnd = fnOwner(stDesc);
     if (hWnd != NULL)
         SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -210,15 +210,14 @@ DWORD fnAnalogTxRun(const AnalogWorkerDesc& stDesc)
         return 1;
     }
     bool bFatal = false;
-    while (!bFatal && fnCommRunning(stTx.m_bRun))
+    CommSendStep stStep = {
+        &stTRC, &stDesc.stTxTexts, ANALOG_WAIT_MS, CommTxStopOnAbort, fnBuildPoll, &stTRC, false,
+        0};
+    while (fnCommRunning(stTx.m_bRun))
     {
         WaitForSingleObject(stTx.m_hIsTransmitData, INFINITE);
-        if (!fnCommRunning(stTx.m_bRun))
+        if (!fnCommRunning(stTx.m_bRun) || !fnServeRequest(stStep, &bFatal))
             break;
-        if (stTx.m_bPending.load() == 0)
-            bFatal = !fnSendPoll(stTRC, stDesc);
-        else
-            fnWaitPoll(stTRC, stDesc);
     }
     stTRC.fnCloseEvent(&stTx.m_hIsTransmitData);
     fnCommTxEnd(stTx);
@@ -231,11 +230,11 @@ DWORD fnAnalogRxRun(const AnalogWorkerDesc& stDesc)
 {
     CommTRC& stTRC = *stDesc.pstTRC;
     CommRx& stRx = stTRC.m_stRx;
-    IOViewAnalog& stView = *stDesc.pstView;
+    const AnalogWorkerView& stView = *stDesc.pstView;
     if (!fnCommRxBegin(stRx, {stDesc.pchRxEventNull, stDesc.pchRxErrorFmt, stDesc.pchRxWaitUnknown,
                               stDesc.pfnOwner, stDesc.pfnOwner}))
     {
-        stView.fnWorkerEnded(false);
+        stView.pfnWorkerEnded(false);
         return 1;
     }
     fnAwaitRequestEvent(stTRC);
@@ -260,6 +259,6 @@ DWORD fnAnalogRxRun(const AnalogWorkerDesc& stDesc)
         }
     }
     fnCommRxEnd(stRx);
-    stView.fnWorkerEnded(!bFatal);
+    stView.pfnWorkerEnded(!bFatal);
     return 1;
 }

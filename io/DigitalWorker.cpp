@@ -1,7 +1,9 @@
-// The digital IO worker pair. The transmit loop polls without a trigger: one frame, 200 ms
-// after it left, the next; a protocol without frames only sleeps the pace. The receive loop
-// judges every completed read on its own and counts only empty 500 ms waits as misses, so a
-// module that answers garbage keeps the window open; three misses end it with the message.
+// The digital IO worker pair on the shared send step and receive loop (serial/CommIo.h). The
+// transmit loop polls without a trigger: one frame, 200 ms after it left, the next (a failed
+// write result goes on with the next poll); a protocol without frames only sleeps the pace.
+// The receive loop judges every completed read on its own and counts only empty 500 ms waits
+// as misses, so a module that answers garbage keeps the window open; three misses, or a line
+// that is gone, end the window with the connection message.
 #include "io/DigitalWorker.h"
 
 #include "io/DigitalIo4652.h"
@@ -11,76 +13,96 @@
 
 namespace
 {
-// After a completed write: the pace when bytes left, then the pass ends.
-void fnAfterWrite(CommTx& stTx)
-{
-    if (stTx.m_dwTxWritten > 0)
-        Sleep(DIGITAL_PACE_MS);
-    fnCommTxEndPass(stTx);
-}
+const DWORD WINDOW_WAIT_MS = 2000;
 
-// Builds and starts the next frame. false when the thread must end.
-bool fnSendNext(const DigitalWorkerDesc& stDesc, CommTx& stTx)
+struct TxContext
 {
+    const DigitalWorkerDesc* pstDesc;
+    CommTx* pstTx;
+};
+
+bool fnBuildNext(void* pvContext)
+{
+    TxContext& stContext = *static_cast<TxContext*>(pvContext);
     const IoTarget stTarget = fnIoTarget();
-    stTx.m_dwTxLen =
-        stDesc.pfnBuildNext(stTarget.m_dwProtocol, stTarget.m_chAddress, stTx.m_achTxBuf);
-    if (stTx.m_dwTxLen == 0)
-    {
-        Sleep(DIGITAL_PACE_MS); // nothing to send in this protocol; do not spin
-        return true;
-    }
-    const uint32_t dwResult = fnCommWrite(stTx, stDesc.stTxTexts);
-    if (dwResult == CommIoDone)
-        fnAfterWrite(stTx);
-    return dwResult != CommIoError;
+    stContext.pstTx->m_dwTxLen = stContext.pstDesc->pfnBuildNext(
+        stTarget.m_dwProtocol, stTarget.m_chAddress, stContext.pstTx->m_achTxBuf);
+    return stContext.pstTx->m_dwTxLen != 0;
 }
 
-void fnWaitWrite(const DigitalWorkerDesc& stDesc, CommTx& stTx)
-{
-    DWORD dwError = 0;
-    const uint32_t dwResult = fnCommWriteWait(stTx, DIGITAL_WAIT_MS, stDesc.stTxTexts, &dwError);
-    if (dwResult == CommIoDone)
-        fnAfterWrite(stTx);
-    else if (dwResult == CommIoFailed)
-        fnCommTxEndPass(stTx); // the next poll follows; the error needs no message
-}
-
+// The silence rule and the lost line end the window the same way: one message, then Close.
+// Nothing is shown once the window was closed (the pair is stopped then), nor when the pair
+// has already told the user about its line.
 void fnConnectionLost(const DigitalWorkerDesc& stDesc)
 {
-    fnMessageBoxGbk(stDesc.pfnWindow(), TXT_IO_NO_CONNECTION, TXT_IO_CONTROL, MB_ICONINFORMATION);
+    CommTRC& stTRC = *stDesc.pstTRC;
+    // A line found gone at once may beat the window, which comes up after the pair starts.
+    const DWORD dwStart = GetTickCount();
+    while (stDesc.pfnWindow() == NULL && fnCommRunning(stTRC.m_stRx.m_bRun) &&
+           GetTickCount() - dwStart < WINDOW_WAIT_MS)
+        Sleep(10);
+    const bool bTell = fnCommRunning(stTRC.m_stRx.m_bRun) && stDesc.pfnWindow() != NULL;
+    fnCommPairStop(stTRC);
+    if (bTell && stTRC.fnClaimLineLost())
+        fnMessageBoxGbk(stDesc.pfnWindow(), TXT_IO_NO_CONNECTION, TXT_IO_CONTROL,
+                        MB_ICONINFORMATION);
     HWND hWnd = stDesc.pfnWindow(); // the window may have closed while the box was up
     if (hWnd != NULL)
         SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-// One completed read; true when it resets the miss count.
-bool fnJudgeRead(const DigitalWorkerDesc& stDesc, CommRx& stRx)
+struct RxContext
 {
+    const DigitalWorkerDesc* pstDesc;
+    uint32_t dwMisses;
+};
+
+// One completed read; a reply that is judged at all resets the miss count.
+void fnDeliver(void* pvContext)
+{
+    RxContext& stContext = *static_cast<RxContext*>(pvContext);
+    const DigitalWorkerDesc& stDesc = *stContext.pstDesc;
+    const CommRx& stRx = stDesc.pstTRC->m_stRx;
     const uint32_t dwJudge =
         stDesc.pfnJudge(fnIoTarget().m_dwProtocol, stRx.m_achRxBuf, stRx.m_dwRxRead);
     if (dwJudge == DigitalDisplay)
         stDesc.pfnDisplay();
-    return dwJudge != DigitalIgnored;
+    if (dwJudge != DigitalIgnored)
+        stContext.dwMisses = 0;
+}
+
+// An empty 500 ms wait; the third in a row ends the loop.
+bool fnQuiet(void* pvContext)
+{
+    RxContext& stContext = *static_cast<RxContext*>(pvContext);
+    return ++stContext.dwMisses < DIGITAL_MISS_LIMIT;
 }
 } // namespace
 
 DWORD fnDigitalTxRun(const DigitalWorkerDesc& stDesc)
 {
-    CommTx& stTx = stDesc.pstTRC->m_stTx;
+    CommTRC& stTRC = *stDesc.pstTRC;
+    CommTx& stTx = stTRC.m_stTx;
     if (!fnCommTxBegin(stTx, stDesc.stTxTexts))
         return 1;
     stDesc.pfnStart(fnIoTarget().m_dwProtocol);
+    TxContext stContext = {&stDesc, &stTx};
+    CommSendStep stStep = {&stTRC,      &stDesc.stTxTexts, DIGITAL_WAIT_MS, CommTxGoOnNext,
+                           fnBuildNext, &stContext,        false,           0};
     while (fnCommRunning(stTx.m_bRun))
     {
-        if (stTx.m_bPending.load() == 0)
+        const uint32_t dwResult = fnCommSend(stStep);
+        if (dwResult == CommSendEnd)
+            break;
+        if (dwResult == CommSendNone)
         {
-            if (!fnSendNext(stDesc, stTx))
-                break;
+            Sleep(DIGITAL_PACE_MS); // nothing to send in this protocol; do not spin
         }
-        else
+        else if (dwResult == CommSendDone)
         {
-            fnWaitWrite(stDesc, stTx);
+            if (stTx.m_dwTxWritten > 0)
+                Sleep(DIGITAL_PACE_MS);
+            fnCommTxEndPass(stTx);
         }
     }
     fnCommTxEnd(stTx);
@@ -89,28 +111,14 @@ DWORD fnDigitalTxRun(const DigitalWorkerDesc& stDesc)
 
 DWORD fnDigitalRxRun(const DigitalWorkerDesc& stDesc)
 {
-    CommRx& stRx = stDesc.pstTRC->m_stRx;
-    if (!fnCommRxBegin(stRx, stDesc.stRxTexts))
+    CommTRC& stTRC = *stDesc.pstTRC;
+    if (!fnCommRxBegin(stTRC.m_stRx, stDesc.stRxTexts))
         return 1;
-    uint32_t dwMisses = 0;
-    while (fnCommRunning(stRx.m_bRun) && dwMisses < DIGITAL_MISS_LIMIT)
-    {
-        const uint32_t dwResult = fnCommReadOnce(stRx, stDesc.stRxTexts);
-        if (dwResult == CommIoDone)
-        {
-            if (fnJudgeRead(stDesc, stRx))
-                dwMisses = 0;
-        }
-        else if (dwResult == CommIoError || dwResult == CommIoClosed)
-        {
-            break;
-        }
-        else if (stRx.m_bPending.load() != 0 && stRx.m_dwWaitResult == WAIT_TIMEOUT)
-        {
-            if (++dwMisses == DIGITAL_MISS_LIMIT)
-                fnConnectionLost(stDesc);
-        }
-    }
-    fnCommRxEnd(stRx);
+    RxContext stContext = {&stDesc, 0};
+    const uint32_t dwEnd =
+        fnCommRxLoop({&stTRC, &stDesc.stRxTexts, fnDeliver, fnQuiet, &stContext});
+    if (dwEnd == CommRxQuiet || dwEnd == CommRxLost)
+        fnConnectionLost(stDesc);
+    fnCommRxEnd(stTRC.m_stRx);
     return 1;
 }

@@ -1,7 +1,7 @@
-// Before an IO window starts its pair, the pairs of the IO windows closed just before it must
-// have left the port: a digital window ends at once on Close while its receive worker may still
-// hold a read for up to 500 ms, and that read would take the first reply meant for the next
-// window (an analog window counts it as a failure). Called on the main thread.
+// Before an IO window starts its pair, every earlier pair must have left the port: a closed
+// window's receive worker may still hold a read for up to 500 ms, and that read would take the
+// first reply meant for the next window. Called on the main thread; a thin forwarder to the
+// lifecycle owner (serial/CommLife.h).
 #pragma once
 
 #include <windows.h>

@@ -11,7 +11,6 @@
 #include "protocol/Protocol.h"
 #include "res/resource.h"
 #include "search/ModuleList.h"
-#include "search/SearchProgressDlg.h"
 #include "search/SearchScan.h"
 #include "search/SearchStartDlg.h"
 #include "serial/CommIo.h"
@@ -29,7 +28,7 @@ const DWORD END_PAUSE_MS = 500;
 
 HWND fnProgressOwner()
 {
-    return gstSearchProgressDlg.m_hDlg.load();
+    return gstSearchWorkerView.pfnWindow();
 }
 
 const CommTxTexts TX_TEXTS = {
@@ -64,7 +63,7 @@ void fnSearchFrame(CommTRC& stTRC, uint32_t dwProtocol, uint8_t chAddress)
 void fnShowProgress()
 {
     uint32_t dwPos = fnScanProgressPos(gstModuleList, gstModuleSearch.m_chStartAddress);
-    HWND hBar = gstSearchProgressDlg.m_hProgress.load();
+    HWND hBar = gstSearchWorkerView.pfnProgress();
     if (hBar != NULL)
         SendMessageA(hBar, PBM_SETPOS, dwPos, 0);
 }
@@ -73,7 +72,7 @@ void fnShowScanStep()
 {
     char achHex[3];
     fnByteToHex2(gstModuleList.m_chScanAddress, achHex);
-    HWND hDlg = gstSearchProgressDlg.m_hDlg.load();
+    HWND hDlg = gstSearchWorkerView.pfnWindow();
     if (hDlg != NULL)
         SetDlgItemTextA(hDlg, IDC_SEARCH_ADDRESS, achHex);
     fnShowProgress();
@@ -86,6 +85,8 @@ void fnTakeReply(CommTRC& stTRC)
     uint32_t dwLen = stTRC.fnRxDataTake(abyData);
     if (dwLen == 0)
         return;
+    if (!fnCommRunning(stTRC.m_stTx.m_bRun))
+        return; // stopped: the list stays as the user saw it when he pressed Stop
     if (fnScanReply(gstModuleList, abyData, dwLen) == ScanReplyAdded)
     {
         const ModuleRecord& stRecord = gstModuleList.m_astModule[gstModuleList.m_dwCount - 1];
@@ -113,7 +114,7 @@ void fnScanEnd(CommTRC& stTRC)
     fnShowProgress();
     gstModuleSearch.m_bScanOver = 1;
     // Stop has already ended the dialog and cleared its handle; then this has no effect.
-    HWND hDlg = gstSearchProgressDlg.m_hDlg.load();
+    HWND hDlg = gstSearchWorkerView.pfnWindow();
     if (hDlg != NULL)
         SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     Sleep(END_PAUSE_MS);
@@ -122,6 +123,14 @@ void fnScanEnd(CommTRC& stTRC)
 void fnDeliver(CommTRC& stTRC)
 {
     stTRC.fnRxDataAppend();
+}
+
+bool fnBuildQuery(void* pvContext)
+{
+    fnShowScanStep();
+    fnSearchFrame(*static_cast<CommTRC*>(pvContext), gstModuleList.m_dwScanProtocol,
+                  gstModuleList.m_chScanAddress);
+    return true;
 }
 } // namespace
 
@@ -143,9 +152,14 @@ void fnSearchFrameRtu(CommTRC& stTRC, uint8_t chAddress)
 int Idm_ModuleSearch(HWND hOwner)
 {
     CommTRC& stTRC = gstCommTRCModuleSearch;
-    // A pair of an earlier search is waited for before anything of this one is touched.
-    if (!fnCommPairReady(stTRC, hOwner))
+    // Every earlier pair has ended before anything of this search is touched; then the list
+    // is emptied before the first reply can come.
+    if (!fnCommPairsQuiet(hOwner))
         return 1;
+    HWND hList = gstModuleSearch.m_hListBox.load();
+    if (hList != NULL)
+        SendMessageW(hList, LB_RESETCONTENT, 0, 0);
+    gstModuleList.m_dwCount = 0;
     gstModuleSearch.m_chStartAddress = gstSearchStartDlg.m_chStartAddress;
     gstModuleSearch.m_bScanOver = 0;
     gstModuleSearch.m_dwQueries = 0;
@@ -162,29 +176,15 @@ DWORD WINAPI CommThread_ModuleSearch_Tx(LPVOID)
     stTRC.fnRxDataClear();
     if (!fnCommTxBegin(stTx, TX_TEXTS))
         return 1;
+    CommSendStep stStep = {&stTRC,       &TX_TEXTS, COMM_WAIT_MS, CommTxResendSame,
+                           fnBuildQuery, &stTRC,    false,        0};
     while (fnCommRunning(stTx.m_bRun))
     {
-        uint32_t dwResult = CommIoDone;
-        if (stTx.m_bPending.load() == 0)
-        {
-            fnShowScanStep();
-            fnSearchFrame(stTRC, gstModuleList.m_dwScanProtocol, gstModuleList.m_chScanAddress);
-            dwResult = fnCommWrite(stTx, TX_TEXTS);
-            if (dwResult == CommIoError)
-                break;
-        }
-        if (stTx.m_bPending.load() != 0)
-        {
-            DWORD dwError = 0;
-            dwResult = fnCommWriteWait(stTx, COMM_WAIT_MS, TX_TEXTS, &dwError);
-            if (dwResult == CommIoPending)
-                continue;
-            if (dwResult == CommIoFailed)
-            {
-                fnCommTxEndPass(stTx); // the same query again, nothing parsed or advanced
-                continue;
-            }
-        }
+        const uint32_t dwResult = fnCommSend(stStep);
+        if (dwResult == CommSendEnd)
+            break;
+        if (dwResult != CommSendDone)
+            continue; // pending, or a failed result: the same query again, nothing parsed
         fnAfterQuery(stTRC);
         fnCommTxEndPass(stTx);
     }

@@ -17,16 +17,6 @@ namespace
 const char CAPTION[] = "VQ4600Utility";
 const DWORD CANCEL_WAIT_MS = 5000; // the driver's time to honour CancelIo
 
-std::atomic<CommCreateThreadFn> g_pfnCreateThreadHook{nullptr};
-
-HANDLE fnCreateWorker(LPTHREAD_START_ROUTINE pfnProc, DWORD* pdwId)
-{
-    CommCreateThreadFn pfnHook = g_pfnCreateThreadHook.load();
-    if (pfnHook != nullptr)
-        return pfnHook(pfnProc, pdwId);
-    return CreateThread(NULL, 0, pfnProc, NULL, 0, pdwId);
-}
-
 // Cancels this thread's I/O on the port and waits until the OVERLAPPED is released.
 void fnCancelAndDrain(OVERLAPPED* pstOL, std::atomic<uint32_t>* pbPending)
 {
@@ -73,8 +63,9 @@ bool fnCommTxBegin(CommTx& stTx, const CommTxTexts& stTexts)
     return false;
 }
 
-uint32_t fnCommWrite(CommTx& stTx, const CommTxTexts& stTexts)
+uint32_t fnCommWrite(CommTRC& stTRC, const CommTxTexts& stTexts)
 {
+    CommTx& stTx = stTRC.m_stTx;
     stTx.m_dwTxWritten = 0;
     if (WriteFile(gstCommPort.m_hComm, stTx.m_achTxBuf, stTx.m_dwTxLen, &stTx.m_dwTxWritten,
                   &stTx.m_stOL))
@@ -85,8 +76,47 @@ uint32_t fnCommWrite(CommTx& stTx, const CommTxTexts& stTexts)
         stTx.m_bPending = 1;
         return CommIoPending;
     }
-    fnShowFormatted(stTexts.pfnOwner, stTexts.pchWriteErrorFmt, dwError);
+    if (stTRC.fnClaimLineLost())
+        fnShowFormatted(stTexts.pfnOwner, stTexts.pchWriteErrorFmt, dwError);
     return CommIoError;
+}
+
+uint32_t fnCommSend(CommSendStep& stStep)
+{
+    CommTRC& stTRC = *stStep.pstTRC;
+    CommTx& stTx = stTRC.m_stTx;
+    if (stTx.m_bPending.load() == 0)
+    {
+        if (!stStep.bResend && !stStep.pfnBuild(stStep.pvContext))
+            return CommSendNone;
+        stStep.bResend = false;
+        const uint32_t dwResult = fnCommWrite(stTRC, *stStep.pstTexts);
+        if (dwResult == CommIoError)
+            return CommSendEnd;
+        if (dwResult == CommIoDone)
+        {
+            stStep.dwFailed = 0;
+            return CommSendDone;
+        }
+    }
+    DWORD dwError = 0;
+    const uint32_t dwResult = fnCommWriteWait(stTx, stStep.dwWaitMs, *stStep.pstTexts, &dwError);
+    if (dwResult == CommIoPending)
+        return CommSendPending;
+    if (dwResult == CommIoDone)
+    {
+        stStep.dwFailed = 0;
+        return CommSendDone;
+    }
+    if (stStep.dwPolicy == CommTxStopOnAbort && dwError == ERROR_OPERATION_ABORTED)
+        return CommSendEnd; // still pending: fnCommTxEnd drains it
+    fnCommTxEndPass(stTx);
+    stStep.bResend = stStep.dwPolicy == CommTxResendSame;
+    if (++stStep.dwFailed < COMM_LOST_LIMIT)
+        return CommSendRetry;
+    if (fnCommLineLost(stTRC))
+        fnShowFormatted(stStep.pstTexts->pfnOwner, stStep.pstTexts->pchWriteErrorFmt, dwError);
+    return CommSendEnd;
 }
 
 uint32_t fnCommWriteWait(CommTx& stTx, DWORD dwTimeout, const CommTxTexts& stTexts, DWORD* pdwError)
@@ -124,6 +154,8 @@ bool fnCommRxBegin(CommRx& stRx, const CommRxTexts& stTexts)
     stRx.m_dwRxRead = 0;
     stRx.m_dwWaitResult = 0;
     stRx.m_bPending = 0;
+    stRx.m_dwBadInRow = 0;
+    stRx.m_dwLastError = 0;
     memset(&stRx.m_stOL, 0, sizeof(stRx.m_stOL));
     stRx.m_stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
     if (stRx.m_stOL.hEvent != NULL)
@@ -134,14 +166,28 @@ bool fnCommRxBegin(CommRx& stRx, const CommRxTexts& stTexts)
 
 namespace
 {
-uint32_t fnReadStart(CommRx& stRx, const CommRxTexts& stTexts)
+// A completion without bytes; Lost once COMM_LOST_LIMIT came in a row.
+uint32_t fnReadBad(CommRx& stRx, DWORD dwError)
 {
+    stRx.m_dwLastError = dwError;
+    return ++stRx.m_dwBadInRow >= COMM_LOST_LIMIT ? CommIoLost : CommIoPending;
+}
+
+uint32_t fnReadGood(CommRx& stRx)
+{
+    stRx.m_dwBadInRow = 0;
+    return CommIoDone;
+}
+
+uint32_t fnReadStart(CommTRC& stTRC, const CommRxTexts& stTexts)
+{
+    CommRx& stRx = stTRC.m_stRx;
     stRx.m_dwRxRead = 0;
     if (ReadFile(gstCommPort.m_hComm, stRx.m_achRxBuf, stRx.m_dwRxRequest, &stRx.m_dwRxRead,
                  &stRx.m_stOL))
     {
         ResetEvent(stRx.m_stOL.hEvent);
-        return stRx.m_dwRxRead > 0 ? CommIoDone : CommIoPending;
+        return stRx.m_dwRxRead > 0 ? fnReadGood(stRx) : fnReadBad(stRx, 0);
     }
     DWORD dwError = GetLastError();
     if (dwError == ERROR_INVALID_HANDLE)
@@ -151,7 +197,8 @@ uint32_t fnReadStart(CommRx& stRx, const CommRxTexts& stTexts)
         stRx.m_bPending = 1;
         return CommIoPending;
     }
-    fnShowFormatted(stTexts.pfnOwner, stTexts.pchReadErrorFmt, dwError);
+    if (stTRC.fnClaimLineLost())
+        fnShowFormatted(stTexts.pfnOwner, stTexts.pchReadErrorFmt, dwError);
     return CommIoError;
 }
 
@@ -160,11 +207,12 @@ uint32_t fnReadWait(CommRx& stRx, const CommRxTexts& stTexts)
     stRx.m_dwWaitResult = WaitForMultipleObjects(1, &stRx.m_stOL.hEvent, FALSE, COMM_WAIT_MS);
     if (stRx.m_dwWaitResult == WAIT_OBJECT_0)
     {
-        // A failed result (the port closed, the read cancelled) delivers nothing.
+        // A failed result (the port closed, the line gone) delivers nothing.
         BOOL bOk = GetOverlappedResult(gstCommPort.m_hComm, &stRx.m_stOL, &stRx.m_dwRxRead, FALSE);
+        DWORD dwError = bOk ? 0 : GetLastError();
         stRx.m_bPending = 0;
         ResetEvent(stRx.m_stOL.hEvent);
-        return bOk && stRx.m_dwRxRead > 0 ? CommIoDone : CommIoPending;
+        return bOk && stRx.m_dwRxRead > 0 ? fnReadGood(stRx) : fnReadBad(stRx, dwError);
     }
     if (stRx.m_dwWaitResult != WAIT_TIMEOUT)
         fnCommShowError(stTexts.pfnWaitOwner, stTexts.pchWaitUnknown);
@@ -172,11 +220,12 @@ uint32_t fnReadWait(CommRx& stRx, const CommRxTexts& stTexts)
 }
 } // namespace
 
-uint32_t fnCommReadOnce(CommRx& stRx, const CommRxTexts& stTexts)
+uint32_t fnCommReadOnce(CommTRC& stTRC, const CommRxTexts& stTexts)
 {
+    CommRx& stRx = stTRC.m_stRx;
     if (stRx.m_bPending.load() == 0)
     {
-        uint32_t dwResult = fnReadStart(stRx, stTexts);
+        uint32_t dwResult = fnReadStart(stTRC, stTexts);
         if (dwResult != CommIoPending || stRx.m_bPending.load() == 0)
             return dwResult;
     }
@@ -191,119 +240,59 @@ void fnCommRxEnd(CommRx& stRx)
     stRx.m_stOL.hEvent = NULL;
 }
 
-DWORD fnCommRxRun(CommTRC& stTRC, const CommRxTexts& stTexts, CommRxDeliverFn pfnDeliver)
+uint32_t fnCommRxLoop(const CommRxLoop& stLoop)
 {
-    CommRx& stRx = stTRC.m_stRx;
-    if (!fnCommRxBegin(stRx, stTexts))
-        return 1;
+    CommRx& stRx = stLoop.pstTRC->m_stRx;
     while (fnCommRunning(stRx.m_bRun))
     {
-        uint32_t dwResult = fnCommReadOnce(stRx, stTexts);
+        const uint32_t dwResult = fnCommReadOnce(*stLoop.pstTRC, *stLoop.pstTexts);
         if (dwResult == CommIoDone)
-            pfnDeliver(stTRC);
+            stLoop.pfnDeliver(stLoop.pvContext);
+        else if (dwResult == CommIoLost)
+            return CommRxLost;
         else if (dwResult == CommIoError || dwResult == CommIoClosed)
-            break;
+            return CommRxFailed;
+        else if (stLoop.pfnQuiet != nullptr && stRx.m_bPending.load() != 0 &&
+                 stRx.m_dwWaitResult == WAIT_TIMEOUT && !stLoop.pfnQuiet(stLoop.pvContext))
+            return CommRxQuiet;
     }
-    fnCommRxEnd(stRx);
+    return CommRxStopped;
+}
+
+namespace
+{
+struct RxRunContext
+{
+    CommTRC* pstTRC;
+    CommRxDeliverFn pfnDeliver;
+};
+
+void fnRunDeliver(void* pvContext)
+{
+    RxRunContext* pstContext = static_cast<RxRunContext*>(pvContext);
+    pstContext->pfnDeliver(*pstContext->pstTRC);
+}
+} // namespace
+
+DWORD fnCommRxRun(CommTRC& stTRC, const CommRxTexts& stTexts, CommRxDeliverFn pfnDeliver)
+{
+    if (!fnCommRxBegin(stTRC.m_stRx, stTexts))
+        return 1;
+    RxRunContext stContext = {&stTRC, pfnDeliver};
+    if (fnCommRxLoop({&stTRC, &stTexts, fnRunDeliver, nullptr, &stContext}) == CommRxLost)
+        fnCommRxTellLost(stTRC, stTexts);
+    fnCommRxEnd(stTRC.m_stRx);
     return 1;
 }
 
-namespace
+bool fnCommLineLost(CommTRC& stTRC)
 {
-// The handles of the record's threads that have not ended yet.
-DWORD fnRunningThreads(CommTRC& stTRC, HANDLE ahOut[2])
-{
-    DWORD dwCount = 0;
-    HANDLE ahThread[2] = {stTRC.m_stTx.m_hThread, stTRC.m_stRx.m_hThread};
-    for (HANDLE hThread : ahThread)
-    {
-        if (hThread != NULL && WaitForSingleObject(hThread, 0) == WAIT_TIMEOUT)
-            ahOut[dwCount++] = hThread;
-    }
-    return dwCount;
-}
-} // namespace
-
-bool fnCommPairRunning(CommTRC& stTRC)
-{
-    HANDLE ahRunning[2];
-    return fnRunningThreads(stTRC, ahRunning) != 0;
+    fnCommPairStop(stTRC);
+    return stTRC.fnClaimLineLost();
 }
 
-bool fnCommPairWait(CommTRC& stTRC, DWORD dwTimeout)
+void fnCommRxTellLost(CommTRC& stTRC, const CommRxTexts& stTexts)
 {
-    stTRC.fnStop();
-    DWORD dwStart = GetTickCount();
-    HANDLE ahRunning[2];
-    DWORD dwCount;
-    while ((dwCount = fnRunningThreads(stTRC, ahRunning)) != 0)
-    {
-        DWORD dwSpent = GetTickCount() - dwStart;
-        if (dwSpent >= dwTimeout)
-            return false;
-        // Only sent messages are handled here: a worker may be inside SendMessage to one of
-        // this thread's windows, while queued input must not start another command meanwhile.
-        MsgWaitForMultipleObjects(dwCount, ahRunning, FALSE, dwTimeout - dwSpent, QS_SENDMESSAGE);
-        MSG stMsg;
-        PeekMessageA(&stMsg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    return true;
-}
-
-namespace
-{
-void fnForgetThread(HANDLE* phThread, DWORD* pdwId)
-{
-    if (*phThread != NULL)
-        CloseHandle(*phThread);
-    *phThread = NULL;
-    *pdwId = 0;
-}
-
-bool fnStartOne(bool bTx, CommTRC& stTRC, HWND hOwner, const CommPairDesc& stDesc)
-{
-    HANDLE* phThread = bTx ? &stTRC.m_stTx.m_hThread : &stTRC.m_stRx.m_hThread;
-    DWORD* pdwId = bTx ? &stTRC.m_stTx.m_dwThreadId : &stTRC.m_stRx.m_dwThreadId;
-    *phThread = fnCreateWorker(bTx ? stDesc.pfnTx : stDesc.pfnRx, pdwId);
-    if (*phThread != NULL)
-        return true;
-    fnMessageBoxGbk(hOwner, bTx ? stDesc.pchTxCreateFail : stDesc.pchRxCreateFail, CAPTION,
-                    MB_ICONHAND);
-    return false;
-}
-} // namespace
-
-bool fnCommPairReady(CommTRC& stTRC, HWND hOwner)
-{
-    if (!fnCommPairRunning(stTRC) || fnCommPairWait(stTRC, COMM_PAIR_WAIT_MS))
-        return true;
-    fnMessageBoxGbk(hOwner, TXT_COMM_PAIR_BUSY, CAPTION, MB_ICONINFORMATION);
-    return false;
-}
-
-int fnCommPairStart(CommTRC& stTRC, HWND hOwner, const CommPairDesc& stDesc)
-{
-    if (!fnCommPairReady(stTRC, hOwner))
-        return 1;
-    fnForgetThread(&stTRC.m_stTx.m_hThread, &stTRC.m_stTx.m_dwThreadId);
-    fnForgetThread(&stTRC.m_stRx.m_hThread, &stTRC.m_stRx.m_dwThreadId);
-    stTRC.m_stTx.m_bRun = 1;
-    stTRC.m_stRx.m_bRun = 1;
-    bool bFirstTx = !stDesc.bRxFirst;
-    if (!fnStartOne(bFirstTx, stTRC, hOwner, stDesc))
-    {
-        stTRC.fnStop();
-        return 1;
-    }
-    if (!fnStartOne(!bFirstTx, stTRC, hOwner, stDesc))
-    {
-        stTRC.fnStop(); // the first thread must not run on alone
-        return 1;
-    }
-    return 0;
-}
-
-void fnCommSetCreateThreadHook(CommCreateThreadFn pfnHook)
-{
-    g_pfnCreateThreadHook.store(pfnHook);
+    if (fnCommLineLost(stTRC))
+        fnShowFormatted(stTexts.pfnOwner, stTexts.pchReadErrorFmt, stTRC.m_stRx.m_dwLastError);
 }

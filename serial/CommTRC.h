@@ -3,6 +3,9 @@
 //  - m_hThread, m_dwThreadId: written by the feature's command handler on the main thread.
 //  - m_bRun: raised to 1 by fnCommPairStart before the thread is created, so a stop that comes
 //    before the thread's first instruction is not lost; any thread may set it to 0 (atomic).
+//    Stopping goes through fnCommPairStop (serial/CommLife.h), which also wakes both events.
+//  - m_bLineLost: cleared by fnCommPairStart; either worker claims it (atomic exchange) before
+//    it tells the user that the line failed, so a pair shows one such message at most.
 //  - m_stOL, m_dwWaitResult, m_dwTxWritten, m_dwRxRead: used by their own thread only.
 //  - m_bPending: written by its own thread; atomic so the dialog may look at it.
 //  - request and interval events: created and closed by the transmit thread; any other thread
@@ -50,6 +53,8 @@ struct CommRx
     std::atomic<uint32_t> m_bPending;
     uint8_t m_achRxData[RX_BUF_SIZE];
     std::atomic<uint32_t> m_dwRxDataLen;
+    uint32_t m_dwBadInRow; // reads in a row that completed failed or empty (receive thread)
+    DWORD m_dwLastError;   // the error of the last failed completion (receive thread)
 };
 
 class CommTRC
@@ -74,8 +79,14 @@ class CommTRC
     void fnSignal(HANDLE* phSlot);   // SetEvent when the slot holds an event
     void fnUnsignal(HANDLE* phSlot); // ResetEvent when the slot holds an event
 
-    // Clears both run flags, then sets the request event so a waiting transmit thread wakes.
+    // Clears both run flags, then sets the request and interval events, so that a transmit
+    // thread waiting on either wakes and leaves. Called through fnCommPairStop.
     void fnStop();
+    // The first thread of the pair to meet a broken line claims the one message the user gets
+    // for it; false for every later caller of the same pair.
+    bool fnClaimLineLost() { return m_bLineLost.exchange(1) == 0; }
+
+    std::atomic<uint32_t> m_bLineLost; // 0 at each start (fnCommPairStart)
 };
 
 // One record per feature, living for the whole run.

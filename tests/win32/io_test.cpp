@@ -476,6 +476,25 @@ TEST_F(IoTest, FailuresEndTheWindowWithTheConnectionMessage)
     }
 }
 
+// Close just before a silent module's third empty wait runs out: no message, neither then
+// without an owner nor over the next window.
+TEST_F(IoTest, CloseJustBeforeTheSilenceRuleShowsNoMessage)
+{
+    for (const ModelDef* pstModel : {&M4652, &M4618})
+    {
+        SCOPED_TRACE(pstModel->pchModel);
+        Module(*pstModel, ASC);
+        ASSERT_TRUE(m_stBus.Fault("01:silent"));
+        MessageCapture stCapture;
+        ASSERT_NE(nullptr, Open(*pstModel));
+        Sleep(1250); // into the third 500 ms wait
+        Close();
+        Sleep(600); // past its end
+        EXPECT_EQ(0, stCapture.Count());
+        m_stBus.Clear(0x01);
+    }
+}
+
 // A miss count is forgiven by the next good reply: two silent spells, each shorter than what
 // ends the window but together longer, leave it open, and the values come back after each. A
 // digital window takes replies that are no reply (a wrong checksum, the wrong length) for
@@ -607,11 +626,11 @@ struct DeadLine
     }
 };
 
-// The line breaks under a running window: its handle closed behind the workers' backs (a fatal
-// read error; pulling the cable is the one other way, which a pseudo-terminal cannot do), or a
-// line that is gone (the transmit worker ends with its write error, the receive worker never
-// counts a failure). The window stays up until Close, Esc or its close box, which must still end
-// it within one wait, and both workers with it.
+// The line breaks under a running window. A line that is gone (a pulled USB adapter: every
+// write refused, every read completed at once with nothing) ends the window by itself, as a
+// silent module does, with one message and no spinning worker. A handle closed behind the
+// workers' backs (a fatal read error) leaves the window up until Close, Esc or its close box,
+// which must still end it within one wait, and both workers with it.
 TEST_F(IoTest, WindowStillClosesAfterTheLineBroke)
 {
     struct Row
@@ -619,11 +638,11 @@ TEST_F(IoTest, WindowStillClosesAfterTheLineBroke)
         const ModelDef* pstModel;
         uint32_t dwProtocol;
         bool bGone;   // the dead line, else the handle closed
-        int nCommand; // sent to the window; 0: WM_CLOSE
+        int nCommand; // sent to the window after a closed handle; 0: WM_CLOSE
     } const ROWS[] = {
-        {&M4652, ASC, false, IDOK},    {&M4618, CHK, false, IDOK},    {&M4624, RTU, false, IDOK},
-        {&M4637, ASC, false, IDOK},    {&M4652, ASC, true, IDCANCEL}, {&M4618, ASC, true, 0},
-        {&M4624, ASC, true, IDCANCEL}, {&M4637, ASC, true, 0},
+        {&M4652, ASC, false, IDOK}, {&M4618, CHK, false, IDCANCEL}, {&M4624, RTU, false, 0},
+        {&M4637, ASC, false, IDOK}, {&M4652, ASC, true, 0},         {&M4618, ASC, true, 0},
+        {&M4624, ASC, true, 0},     {&M4637, ASC, true, 0},
     };
     for (const Row& stRow : ROWS)
     {
@@ -634,29 +653,41 @@ TEST_F(IoTest, WindowStillClosesAfterTheLineBroke)
         const HANDLE hReal = stRow.bGone ? gstCommPort.m_hComm.exchange(stLine.hClient) : NULL;
         MessageCapture stCapture;
         HWND hDlg = Open(*stRow.pstModel);
-        ASSERT_NE(nullptr, hDlg);
+        ASSERT_TRUE(stRow.bGone ? m_hDialog != NULL : hDlg != NULL); // gone may be gone already
         if (stRow.bGone)
         {
-            EXPECT_TRUE(stCapture.WaitFor(1, 3000)) << "no write error was reported";
-            Sleep(1500); // the receive worker keeps reading the dead line
-        }
-        else
-        {
-            Sleep(900);
-            // The handle goes first, so no worker can start an I/O on a closed (and perhaps
-            // reused) handle value; closing it then ends the read that was pending on it.
-            CloseHandle(gstCommPort.m_hComm.exchange(reinterpret_cast<HANDLE>(0x7FF0)));
-            const HANDLE hRx = stRow.pstModel->pstTRC->m_stRx.m_hThread;
+            HANDLE hRx = NULL;
+            DuplicateHandle(GetCurrentProcess(), stRow.pstModel->pstTRC->m_stRx.m_hThread,
+                            GetCurrentProcess(), &hRx, 0, FALSE, DUPLICATE_SAME_ACCESS);
+            EXPECT_TRUE(WaitWindowEnded(4000)) << "the window stayed open on a dead line";
+            EXPECT_TRUE(PairStops(1000)) << "a worker still runs";
+            EXPECT_LT(fnCpuMs(hRx), 200u) << "the receive worker spun";
+            CloseHandle(hRx);
+            const std::string sWrite =
+                std::string("INF:CommThread_ModuleIO_") + stRow.pstModel->pchModel + "_Tx()_0";
+            ASSERT_EQ(1, stCapture.Count()) << "the user is told once";
+            const std::wstring wsText = stCapture.Last().wsText;
             EXPECT_TRUE(
-                fnWaitUntil([&] { return WaitForSingleObject(hRx, 0) == WAIT_OBJECT_0; }, 3000))
-                << "the receive worker did not end";
+                wsText == NO_CONNECTION ||
+                wsText.compare(0, sWrite.size(), std::wstring(sWrite.begin(), sWrite.end())) == 0);
+            if (m_hDialog != NULL)
+                Close();
+            gstCommPort.m_hComm = hReal;
+            continue;
         }
+        Sleep(900);
+        // The handle goes first, so no worker can start an I/O on a closed (and perhaps reused)
+        // handle value; closing it then ends the read that was pending on it.
+        CloseHandle(gstCommPort.m_hComm.exchange(reinterpret_cast<HANDLE>(0x7FF0)));
+        const HANDLE hRx = stRow.pstModel->pstTRC->m_stRx.m_hThread;
+        EXPECT_TRUE(fnWaitUntil([&] { return WaitForSingleObject(hRx, 0) == WAIT_OBJECT_0; }, 3000))
+            << "the receive worker did not end";
         const std::string sSaid = std::string("INF:CommThread_ModuleIO_") +
                                   stRow.pstModel->pchModel +
                                   "_Rx()_02 COM Read Error! the GetLastError() return 6";
         // After a fatal read error the analog receive worker says why it ended; a digital one
         // ends silently.
-        bool bSaid = stRow.bGone || stRow.pstModel->pstAnalog == nullptr;
+        bool bSaid = stRow.pstModel->pstAnalog == nullptr;
         for (int i = 0; i < stCapture.Count(); ++i)
             bSaid = bSaid || stCapture.At(i).wsText == std::wstring(sSaid.begin(), sSaid.end());
         EXPECT_TRUE(bSaid) << sSaid;
@@ -671,14 +702,9 @@ TEST_F(IoTest, WindowStillClosesAfterTheLineBroke)
             << "a worker still runs";
         if (m_hDialog != NULL)
             Close(); // leave nothing running for the next row
-        if (stRow.bGone)
-            gstCommPort.m_hComm = hReal;
-        else
-        {
-            // The port counts as closed now; the next row opens it afresh.
-            gstCommPort.m_hComm = INVALID_HANDLE_VALUE;
-            gstCommPort.m_bOpen = 0;
-            m_pstPort.reset();
-        }
+        // The port counts as closed now; the next row opens it afresh.
+        gstCommPort.m_hComm = INVALID_HANDLE_VALUE;
+        gstCommPort.m_bOpen = 0;
+        m_pstPort.reset();
     }
 }

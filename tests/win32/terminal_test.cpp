@@ -249,6 +249,48 @@ TEST_F(TerminalTest, ContinuousSendKeepsItsPeriodAndStopsOnStopAndOnClose)
     EXPECT_EQ(0, stCapture.Count());
 }
 
+// Exit during a continuous run ends the pair at once, whatever the interval, even one that
+// would be INFINITE; a number too big for 32 bits is refused with a message, not read as 0 ms,
+// and nothing goes out.
+TEST_F(TerminalTest, ExitEndsAnyRunAtOnceAndAnIntervalOutOfRangeIsRefused)
+{
+    SimPort stPort(INDEX_9600);
+    ASSERT_TRUE(stPort.IsOpen());
+    const struct
+    {
+        const wchar_t* pwchInterval;
+        bool bRefused;
+    } ROWS[] = {{L"10000", false}, {L"4294967295", false}, {L"4294967296", true}};
+    for (const auto& stRow : ROWS)
+    {
+        SCOPED_TRACE(
+            std::string(stRow.pwchInterval, stRow.pwchInterval + wcslen(stRow.pwchInterval)));
+        MessageCapture stCapture;
+        const size_t nLog = fnSimLogSize();
+        Open(
+            [&](const Operator& stOp)
+            {
+                stOp.Type(IDC_TERM_INTERVAL, stRow.pwchInterval);
+                stOp.Type(IDC_TERM_COMMAND, L"$01M");
+                stOp.Click(IDC_TERM_CONTINUOUS);
+                Sleep(300);
+                EXPECT_EQ(!stRow.bRefused, stOp.Enabled(IDC_TERM_STOP));
+            });
+        const DWORD dwClosed = GetTickCount();
+        while (fnCommPairRunning(gstCommTRCTerminal) && GetTickCount() - dwClosed < 1000)
+            Sleep(10);
+        EXPECT_FALSE(fnCommPairRunning(gstCommTRCTerminal)) << "the pair outlived its dialog";
+        EXPECT_EQ(stRow.bRefused ? 0u : 1u, fnSimLogFramesSince(nLog).size());
+        ASSERT_EQ(stRow.bRefused ? 1 : 0, stCapture.Count());
+        if (stRow.bRefused)
+        {
+            EXPECT_EQ(L"\u53D1\u9001\u95F4\u9694\u65F6\u95F4\u8D85\u51FA\u8303\u56F4"
+                      L"(0\uFF5E4294967295 ms)\uFF01",
+                      stCapture.Last().wsText);
+        }
+    }
+}
+
 // 10,000 bytes of noise in answer to one command: the box keeps only the newest text, exactly
 // the tail of what came, within the cap, and the dialog answers all the while.
 TEST_F(TerminalTest, AFloodKeepsTheNewestTextWithinTheCapAndTheDialogResponsive)

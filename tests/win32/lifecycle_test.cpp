@@ -1,0 +1,112 @@
+// The one lifecycle of the worker pairs under Wine: a command starts its pair only once every
+// earlier pair of every feature has left the port (a closed feature's pending read would take
+// the next feature's first reply), and COM Close never closes the handle under a live pair.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "io/ModuleIO.h"
+#include "protocol/Protocol.h"
+#include "search/ModuleList.h"
+#include "search/ModuleSearch.h"
+#include "search/SearchStartDlg.h"
+#include "serial/CommIo.h"
+#include "serial/CommPort.h"
+#include "settings/ModuleSet.h"
+#include "terminal/TerminalComm.h"
+#include "tests/win32/MessageCapture.h"
+#include "tests/win32/SearchTestSupport.h"
+#include "tests/win32/SimBus.h"
+
+namespace
+{
+const uint32_t INDEX_115200 = 7;
+
+int fnCommClose(HWND hOwner)
+{
+    return Idm_CommClose(hOwner);
+}
+
+class PairLifecycleTest : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!m_stBus.Available())
+            GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
+        ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,115200 02,4624,ascii,115200"));
+        gstSearchStartDlg.m_chStartAddress = 0xF0;
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(fnCommPairsEnd(3000)) << "a pair still runs";
+        gstModuleList.m_dwCount = 0;
+        gstModuleList.m_dwSelected = 0;
+        if (m_stBus.Available())
+            m_stBus.Reset("01,4652,ascii,9600");
+    }
+
+    static void Select(uint8_t chAddress, uint32_t dwModuleType)
+    {
+        ModuleRecord& stRecord = gstModuleList.m_astModule[0];
+        stRecord = ModuleRecord{};
+        stRecord.m_chAddress = chAddress;
+        snprintf(stRecord.m_achAddressHex2, sizeof(stRecord.m_achAddressHex2), "%02X", chAddress);
+        stRecord.m_dwModuleType = dwModuleType;
+        stRecord.m_dwProtocol = ProtocolVqAscii;
+        gstModuleList.m_dwCount = 1;
+        gstModuleList.m_dwSelected = 0;
+    }
+
+    SimBus m_stBus;
+};
+} // namespace
+
+// The pair of a feature just closed (stopped, still in its last wait) has ended by the time the
+// next command returns, whichever the two features are; COM Close too has waited for it before
+// it closed the handle.
+TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
+{
+    struct Row
+    {
+        const char* pchName;
+        int (*pfnFirst)(HWND);
+        CommTRC* pstFirst;
+        uint32_t dwFirstType; // the selected module's ModuleType for the first command
+        int (*pfnNext)(HWND);
+        uint32_t dwNextType;
+    } const ROWS[] = {
+        {"IO 4652 then terminal", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652,
+         Idm_Terminal, 0},
+        {"terminal then IO 4652", Idm_Terminal, &gstCommTRCTerminal, 0, Idm_ModuleIO_4652,
+         ModuleType4652},
+        {"terminal then IO 4624", Idm_Terminal, &gstCommTRCTerminal, 0, Idm_ModuleIO_4624,
+         ModuleType4624},
+        {"IO 4624 then search", Idm_ModuleIO_4624, &gstCommTRCIO_4624, ModuleType4624,
+         Idm_ModuleSearch, 0},
+        {"search then settings", Idm_ModuleSearch, &gstCommTRCModuleSearch, 0, Idm_ModuleSet,
+         ModuleType4652},
+        {"IO 4652 then COM Close", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652,
+         fnCommClose, 0},
+    };
+    for (const Row& stRow : ROWS)
+    {
+        SCOPED_TRACE(stRow.pchName);
+        SimPort stPort(INDEX_115200);
+        ASSERT_TRUE(stPort.IsOpen());
+        MessageCapture stCapture;
+        Select(stRow.dwFirstType == ModuleType4624 ? 0x02 : 0x01, stRow.dwFirstType);
+        ASSERT_EQ(0, stRow.pfnFirst(NULL));
+        Sleep(700);                      // into the middle of a read wait
+        fnCommPairStop(*stRow.pstFirst); // as its dialog does on close
+        Select(stRow.dwNextType == ModuleType4624 ? 0x02 : 0x01, stRow.dwNextType);
+        ASSERT_EQ(0, stRow.pfnNext(NULL));
+        EXPECT_FALSE(fnCommPairRunning(*stRow.pstFirst)) << "the old pair still runs";
+        const bool bClosed = gstCommPort.m_hComm.load() == INVALID_HANDLE_VALUE;
+        EXPECT_EQ(stRow.pfnNext == fnCommClose, bClosed);
+        EXPECT_TRUE(fnCommPairsEnd(3000));
+        EXPECT_EQ(0, stCapture.Count());
+    }
+}
