@@ -1,7 +1,8 @@
 // The transmit and receive loops of the two analog IO models (VQ-4624, VQ-4637). The receive
 // loop sets the pace: it raises the request event m_hIsTransmit, sleeps the reply wait of the
-// baud rate, reads the reply in one piece and hands the values to the window; the transmit
-// loop sends exactly one poll per request. Each loop runs on its own worker thread.
+// baud rate, reads the reply in one piece and hands the values to the window through the
+// model's AnalogWorkerView; the transmit loop sends exactly one poll per request (a failed
+// write result that was aborted ends it). Each loop runs on its own worker thread.
 #pragma once
 
 #include <windows.h>

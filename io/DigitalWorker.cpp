@@ -7,14 +7,13 @@
 #include "io/DigitalWorker.h"
 
 #include "io/DigitalIo4652.h"
+#include "io/IoPortQuiet.h"
 #include "io/IoTarget.h"
 #include "res/GbkText.h"
 #include "res/Texts.h"
 
 namespace
 {
-const DWORD WINDOW_WAIT_MS = 2000;
-
 struct TxContext
 {
     const DigitalWorkerDesc* pstDesc;
@@ -30,35 +29,31 @@ bool fnBuildNext(void* pvContext)
     return stContext.pstTx->m_dwTxLen != 0;
 }
 
-// The silence rule and the lost line end the window the same way: one message, then Close.
-// Nothing is shown once the window was closed (the pair is stopped then), nor when the pair
-// has already told the user about its line.
-void fnConnectionLost(const DigitalWorkerDesc& stDesc)
+// The pace after a frame that left, and instead of a frame in a protocol without frames.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
 {
-    CommTRC& stTRC = *stDesc.pstTRC;
-    // A line found gone at once may beat the window, which comes up after the pair starts.
-    const DWORD dwStart = GetTickCount();
-    while (stDesc.pfnWindow() == NULL && fnCommRunning(stTRC.m_stRx.m_bRun) &&
-           GetTickCount() - dwStart < WINDOW_WAIT_MS)
-        Sleep(10);
-    const bool bTell = fnCommRunning(stTRC.m_stRx.m_bRun) && stDesc.pfnWindow() != NULL;
-    fnCommPairStop(stTRC);
-    if (bTell && stTRC.fnClaimLineLost())
-        fnMessageBoxGbk(stDesc.pfnWindow(), TXT_IO_NO_CONNECTION, TXT_IO_CONTROL,
-                        MB_ICONINFORMATION);
-    HWND hWnd = stDesc.pfnWindow(); // the window may have closed while the box was up
-    if (hWnd != NULL)
-        SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CommTx& stTx = *static_cast<CommTx*>(pvContext);
+    if (dwResult == CommSendNone)
+    {
+        Sleep(DIGITAL_PACE_MS); // do not spin
+    }
+    else if (dwResult == CommSendDone)
+    {
+        if (stTx.m_dwTxWritten > 0)
+            Sleep(DIGITAL_PACE_MS);
+        fnCommTxEndPass(stTx);
+    }
+    return true; // a failed result goes on with the next poll
 }
 
 struct RxContext
 {
+    CommMissCount stMisses; // empty 500 ms waits in a row; the third ends the loop
     const DigitalWorkerDesc* pstDesc;
-    uint32_t dwMisses;
 };
 
 // One completed read; a reply that is judged at all resets the miss count.
-void fnDeliver(void* pvContext)
+bool fnDeliver(void* pvContext)
 {
     RxContext& stContext = *static_cast<RxContext*>(pvContext);
     const DigitalWorkerDesc& stDesc = *stContext.pstDesc;
@@ -68,15 +63,10 @@ void fnDeliver(void* pvContext)
     if (dwJudge == DigitalDisplay)
         stDesc.pfnDisplay();
     if (dwJudge != DigitalIgnored)
-        stContext.dwMisses = 0;
+        stContext.stMisses.dwCount = 0;
+    return true;
 }
 
-// An empty 500 ms wait; the third in a row ends the loop.
-bool fnQuiet(void* pvContext)
-{
-    RxContext& stContext = *static_cast<RxContext*>(pvContext);
-    return ++stContext.dwMisses < DIGITAL_MISS_LIMIT;
-}
 } // namespace
 
 DWORD fnDigitalTxRun(const DigitalWorkerDesc& stDesc)
@@ -89,22 +79,7 @@ DWORD fnDigitalTxRun(const DigitalWorkerDesc& stDesc)
     TxContext stContext = {&stDesc, &stTx};
     CommSendStep stStep = {&stTRC,      &stDesc.stTxTexts, DIGITAL_WAIT_MS, CommTxGoOnNext,
                            fnBuildNext, &stContext,        false,           0};
-    while (fnCommRunning(stTx.m_bRun))
-    {
-        const uint32_t dwResult = fnCommSend(stStep);
-        if (dwResult == CommSendEnd)
-            break;
-        if (dwResult == CommSendNone)
-        {
-            Sleep(DIGITAL_PACE_MS); // nothing to send in this protocol; do not spin
-        }
-        else if (dwResult == CommSendDone)
-        {
-            if (stTx.m_dwTxWritten > 0)
-                Sleep(DIGITAL_PACE_MS);
-            fnCommTxEndPass(stTx);
-        }
-    }
+    fnCommTxLoop({&stStep, false, fnAfterSend, &stTx});
     fnCommTxEnd(stTx);
     return 1;
 }
@@ -114,11 +89,11 @@ DWORD fnDigitalRxRun(const DigitalWorkerDesc& stDesc)
     CommTRC& stTRC = *stDesc.pstTRC;
     if (!fnCommRxBegin(stTRC.m_stRx, stDesc.stRxTexts))
         return 1;
-    RxContext stContext = {&stDesc, 0};
-    const uint32_t dwEnd =
-        fnCommRxLoop({&stTRC, &stDesc.stRxTexts, fnDeliver, fnQuiet, &stContext});
+    RxContext stContext = {{0, DIGITAL_MISS_LIMIT}, &stDesc};
+    const uint32_t dwEnd = fnCommRxLoop({&stTRC, &stDesc.stRxTexts, fnDeliver, fnCommCountMiss,
+                                         nullptr, &stContext, nullptr, nullptr});
     if (dwEnd == CommRxQuiet || dwEnd == CommRxLost)
-        fnConnectionLost(stDesc);
+        fnIoConnectionLost(stTRC, stDesc.pfnWindow);
     fnCommRxEnd(stTRC.m_stRx);
     return 1;
 }

@@ -1,7 +1,9 @@
 // The module search on the worker pair of gstCommTRCModuleSearch. The transmit thread walks the
 // scan (SearchScan), writes each name query, sleeps the reply wait of the port's baud rate,
-// then takes the accumulator and parses it; it shows its progress in the progress dialog and
-// sends that dialog IDOK when the scan is over. The receive thread only collects bytes.
+// then takes the accumulator and parses it; it shows its progress in the progress dialog (seen
+// through gstSearchWorkerView) and sends that dialog IDOK when the scan is over. The receive
+// thread only collects bytes. The handler empties the list before the pair starts, and nothing
+// is added once the pair is stopped, so the list shown and the records always agree.
 #include "search/ModuleSearch.h"
 
 #include <commctrl.h>
@@ -9,6 +11,7 @@
 #include "protocol/Codec.h"
 #include "protocol/FrameBuilder.h"
 #include "protocol/Protocol.h"
+#include "res/GbkText.h"
 #include "res/resource.h"
 #include "search/ModuleList.h"
 #include "search/SearchScan.h"
@@ -91,8 +94,10 @@ void fnTakeReply(CommTRC& stTRC)
     {
         const ModuleRecord& stRecord = gstModuleList.m_astModule[gstModuleList.m_dwCount - 1];
         HWND hList = gstModuleSearch.m_hListBox.load();
+        wchar_t awchLine[sizeof(stRecord.m_achListText)];
+        fnGbkToWide(stRecord.m_achListText, awchLine, sizeof(stRecord.m_achListText));
         if (hList != NULL)
-            SendMessageA(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(stRecord.m_achListText));
+            SendMessageW(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(awchLine));
     }
     if (fnScanListFull(gstModuleList))
         stTRC.m_stTx.m_bRun = 0;
@@ -123,6 +128,18 @@ void fnScanEnd(CommTRC& stTRC)
 void fnDeliver(CommTRC& stTRC)
 {
     stTRC.fnRxDataAppend();
+}
+
+// Pending, or a failed result (the same query again): nothing parsed, nothing advanced.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
+{
+    CommTRC& stTRC = *static_cast<CommTRC*>(pvContext);
+    if (dwResult == CommSendDone)
+    {
+        fnAfterQuery(stTRC);
+        fnCommTxEndPass(stTRC.m_stTx);
+    }
+    return true;
 }
 
 bool fnBuildQuery(void* pvContext)
@@ -178,16 +195,7 @@ DWORD WINAPI CommThread_ModuleSearch_Tx(LPVOID)
         return 1;
     CommSendStep stStep = {&stTRC,       &TX_TEXTS, COMM_WAIT_MS, CommTxResendSame,
                            fnBuildQuery, &stTRC,    false,        0};
-    while (fnCommRunning(stTx.m_bRun))
-    {
-        const uint32_t dwResult = fnCommSend(stStep);
-        if (dwResult == CommSendEnd)
-            break;
-        if (dwResult != CommSendDone)
-            continue; // pending, or a failed result: the same query again, nothing parsed
-        fnAfterQuery(stTRC);
-        fnCommTxEndPass(stTx);
-    }
+    fnCommTxLoop({&stStep, false, fnAfterSend, &stTRC});
     fnScanEnd(stTRC);
     return 1;
 }

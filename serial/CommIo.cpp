@@ -1,6 +1,7 @@
-// The worker skeleton shared by every feature: overlapped I/O on the one port with bounded
-// waits, and the starter of a thread pair. Each function runs on the thread that owns the half
-// it is given; the starter and the pair wait run on the main thread. A thread that ends with
+// The worker skeleton shared by every feature: the send step and the receive loop, overlapped
+// I/O on the one port with bounded waits. Each function runs on the thread that owns the half
+// it is given. Completions that fail or bring nothing are counted: a healthy line never gives
+// COMM_LOST_LIMIT of them in a row, a vanished one gives them at once. A thread that ends with
 // an I/O still outstanding cancels it and waits for its completion first, because the next
 // pair of the same record reuses the buffers and the OVERLAPPED the driver would complete into.
 #include "serial/CommIo.h"
@@ -49,18 +50,53 @@ bool fnCommRunning(const std::atomic<uint32_t>& bRun)
     return gstCommPort.m_bOpen.load() == 1 && bRun.load() == 1;
 }
 
+namespace
+{
+// A half's OVERLAPPED afresh with its own manual-reset event; false after the event message.
+bool fnBeginOverlapped(OVERLAPPED* pstOL, std::atomic<uint32_t>* pbPending, DWORD* pdwWaitResult,
+                       CommOwnerFn pfnOwner, const char* pchEventNull)
+{
+    *pdwWaitResult = 0;
+    *pbPending = 0;
+    memset(pstOL, 0, sizeof(*pstOL));
+    pstOL->hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (pstOL->hEvent != NULL)
+        return true;
+    fnCommShowError(pfnOwner, pchEventNull);
+    return false;
+}
+} // namespace
+
 bool fnCommTxBegin(CommTx& stTx, const CommTxTexts& stTexts)
 {
     stTx.m_dwTxWritten = 0;
-    stTx.m_dwWaitResult = 0;
-    stTx.m_bPending = 0;
     stTx.m_dwTxLen = 0;
-    memset(&stTx.m_stOL, 0, sizeof(stTx.m_stOL));
-    stTx.m_stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
-    if (stTx.m_stOL.hEvent != NULL)
+    return fnBeginOverlapped(&stTx.m_stOL, &stTx.m_bPending, &stTx.m_dwWaitResult, stTexts.pfnOwner,
+                             stTexts.pchEventNull);
+}
+
+bool fnCommTxBeginEvents(CommTRC& stTRC, const CommTxTexts& stTexts, const char* pchRequestNull,
+                         const char* pchIntervalNull)
+{
+    if (!fnCommTxBegin(stTRC.m_stTx, stTexts))
+        return false;
+    const char* pchFailed = nullptr;
+    if (!stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIsTransmitData))
+        pchFailed = pchRequestNull;
+    else if (pchIntervalNull != nullptr && !stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIntervalTime))
+        pchFailed = pchIntervalNull;
+    if (pchFailed == nullptr)
         return true;
-    fnCommShowError(stTexts.pfnOwner, stTexts.pchEventNull);
+    fnCommShowError(stTexts.pfnOwner, pchFailed);
+    fnCommTxEndEvents(stTRC);
     return false;
+}
+
+void fnCommTxEndEvents(CommTRC& stTRC)
+{
+    fnCommTxEnd(stTRC.m_stTx);
+    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIsTransmitData);
+    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIntervalTime);
 }
 
 uint32_t fnCommWrite(CommTRC& stTRC, const CommTxTexts& stTexts)
@@ -134,6 +170,30 @@ uint32_t fnCommWriteWait(CommTx& stTx, DWORD dwTimeout, const CommTxTexts& stTex
     return CommIoPending;
 }
 
+uint32_t fnCommTxLoop(const CommTxLoop& stLoop)
+{
+    CommTRC& stTRC = *stLoop.pstStep->pstTRC;
+    CommTx& stTx = stTRC.m_stTx;
+    uint32_t dwResult = CommSendNone;
+    while (fnCommRunning(stTx.m_bRun))
+    {
+        if (stLoop.bRequest)
+        {
+            WaitForSingleObject(stTx.m_hIsTransmitData, INFINITE);
+            // A request under way (set together with other events under the lock) completes
+            // before the step looks at them.
+            EnterCriticalSection(&stTRC.m_csLock);
+            LeaveCriticalSection(&stTRC.m_csLock);
+            if (!fnCommRunning(stTx.m_bRun))
+                break;
+        }
+        dwResult = fnCommSend(*stLoop.pstStep);
+        if (dwResult == CommSendEnd || !stLoop.pfnAfter(dwResult, stLoop.pvContext))
+            break;
+    }
+    return dwResult;
+}
+
 void fnCommTxEndPass(CommTx& stTx)
 {
     stTx.m_bPending = 0;
@@ -152,16 +212,10 @@ bool fnCommRxBegin(CommRx& stRx, const CommRxTexts& stTexts)
 {
     stRx.m_dwRxRequest = RX_READ_SIZE;
     stRx.m_dwRxRead = 0;
-    stRx.m_dwWaitResult = 0;
-    stRx.m_bPending = 0;
     stRx.m_dwBadInRow = 0;
     stRx.m_dwLastError = 0;
-    memset(&stRx.m_stOL, 0, sizeof(stRx.m_stOL));
-    stRx.m_stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
-    if (stRx.m_stOL.hEvent != NULL)
-        return true;
-    fnCommShowError(stTexts.pfnOwner, stTexts.pchEventNull);
-    return false;
+    return fnBeginOverlapped(&stRx.m_stOL, &stRx.m_bPending, &stRx.m_dwWaitResult, stTexts.pfnOwner,
+                             stTexts.pchEventNull);
 }
 
 namespace
@@ -179,7 +233,16 @@ uint32_t fnReadGood(CommRx& stRx)
     return CommIoDone;
 }
 
-uint32_t fnReadStart(CommTRC& stTRC, const CommRxTexts& stTexts)
+// The two read messages only the analog IO threads show; null where a feature has none.
+struct ReadExtra
+{
+    const char* pchInvalidFmt; // a new read meets ERROR_INVALID_HANDLE; null: end silently
+    const char* pchAbortedFmt; // a pending read was aborted; null: a failure like any other
+};
+
+const ReadExtra NO_EXTRA = {nullptr, nullptr};
+
+uint32_t fnReadStart(CommTRC& stTRC, const CommRxTexts& stTexts, const ReadExtra& stExtra)
 {
     CommRx& stRx = stTRC.m_stRx;
     stRx.m_dwRxRead = 0;
@@ -190,20 +253,23 @@ uint32_t fnReadStart(CommTRC& stTRC, const CommRxTexts& stTexts)
         return stRx.m_dwRxRead > 0 ? fnReadGood(stRx) : fnReadBad(stRx, 0);
     }
     DWORD dwError = GetLastError();
-    if (dwError == ERROR_INVALID_HANDLE)
+    if (dwError == ERROR_INVALID_HANDLE && stExtra.pchInvalidFmt == nullptr)
         return CommIoClosed;
     if (dwError == ERROR_IO_PENDING)
     {
         stRx.m_bPending = 1;
         return CommIoPending;
     }
+    const char* pchFmt =
+        dwError == ERROR_INVALID_HANDLE ? stExtra.pchInvalidFmt : stTexts.pchReadErrorFmt;
     if (stTRC.fnClaimLineLost())
-        fnShowFormatted(stTexts.pfnOwner, stTexts.pchReadErrorFmt, dwError);
+        fnShowFormatted(stTexts.pfnOwner, pchFmt, dwError);
     return CommIoError;
 }
 
-uint32_t fnReadWait(CommRx& stRx, const CommRxTexts& stTexts)
+uint32_t fnReadWait(CommTRC& stTRC, const CommRxTexts& stTexts, const ReadExtra& stExtra)
 {
+    CommRx& stRx = stTRC.m_stRx;
     stRx.m_dwWaitResult = WaitForMultipleObjects(1, &stRx.m_stOL.hEvent, FALSE, COMM_WAIT_MS);
     if (stRx.m_dwWaitResult == WAIT_OBJECT_0)
     {
@@ -212,6 +278,9 @@ uint32_t fnReadWait(CommRx& stRx, const CommRxTexts& stTexts)
         DWORD dwError = bOk ? 0 : GetLastError();
         stRx.m_bPending = 0;
         ResetEvent(stRx.m_stOL.hEvent);
+        if (!bOk && dwError == ERROR_OPERATION_ABORTED && stExtra.pchAbortedFmt != nullptr &&
+            stTRC.fnClaimLineLost())
+            fnShowFormatted(stTexts.pfnOwner, stExtra.pchAbortedFmt, dwError);
         return bOk && stRx.m_dwRxRead > 0 ? fnReadGood(stRx) : fnReadBad(stRx, dwError);
     }
     if (stRx.m_dwWaitResult != WAIT_TIMEOUT)
@@ -220,16 +289,24 @@ uint32_t fnReadWait(CommRx& stRx, const CommRxTexts& stTexts)
 }
 } // namespace
 
-uint32_t fnCommReadOnce(CommTRC& stTRC, const CommRxTexts& stTexts)
+namespace
+{
+uint32_t fnReadOnce(CommTRC& stTRC, const CommRxTexts& stTexts, const ReadExtra& stExtra)
 {
     CommRx& stRx = stTRC.m_stRx;
     if (stRx.m_bPending.load() == 0)
     {
-        uint32_t dwResult = fnReadStart(stTRC, stTexts);
+        uint32_t dwResult = fnReadStart(stTRC, stTexts, stExtra);
         if (dwResult != CommIoPending || stRx.m_bPending.load() == 0)
             return dwResult;
     }
-    return fnReadWait(stRx, stTexts);
+    return fnReadWait(stTRC, stTexts, stExtra);
+}
+} // namespace
+
+uint32_t fnCommReadOnce(CommTRC& stTRC, const CommRxTexts& stTexts)
+{
+    return fnReadOnce(stTRC, stTexts, NO_EXTRA);
 }
 
 void fnCommRxEnd(CommRx& stRx)
@@ -240,14 +317,26 @@ void fnCommRxEnd(CommRx& stRx)
     stRx.m_stOL.hEvent = NULL;
 }
 
+bool fnCommCountMiss(void* pvContext)
+{
+    CommMissCount& stMisses = *static_cast<CommMissCount*>(pvContext);
+    return ++stMisses.dwCount < stMisses.dwLimit;
+}
+
 uint32_t fnCommRxLoop(const CommRxLoop& stLoop)
 {
     CommRx& stRx = stLoop.pstTRC->m_stRx;
+    const ReadExtra stExtra = {stLoop.pchInvalidFmt, stLoop.pchAbortedFmt};
     while (fnCommRunning(stRx.m_bRun))
     {
-        const uint32_t dwResult = fnCommReadOnce(*stLoop.pstTRC, *stLoop.pstTexts);
+        if (stLoop.pfnBeforePass != nullptr)
+            stLoop.pfnBeforePass(stLoop.pvContext);
+        const uint32_t dwResult = fnReadOnce(*stLoop.pstTRC, *stLoop.pstTexts, stExtra);
         if (dwResult == CommIoDone)
-            stLoop.pfnDeliver(stLoop.pvContext);
+        {
+            if (!stLoop.pfnDeliver(stLoop.pvContext))
+                return CommRxQuiet;
+        }
         else if (dwResult == CommIoLost)
             return CommRxLost;
         else if (dwResult == CommIoError || dwResult == CommIoClosed)
@@ -267,10 +356,11 @@ struct RxRunContext
     CommRxDeliverFn pfnDeliver;
 };
 
-void fnRunDeliver(void* pvContext)
+bool fnRunDeliver(void* pvContext)
 {
     RxRunContext* pstContext = static_cast<RxRunContext*>(pvContext);
     pstContext->pfnDeliver(*pstContext->pstTRC);
+    return true;
 }
 } // namespace
 
@@ -279,7 +369,8 @@ DWORD fnCommRxRun(CommTRC& stTRC, const CommRxTexts& stTexts, CommRxDeliverFn pf
     if (!fnCommRxBegin(stTRC.m_stRx, stTexts))
         return 1;
     RxRunContext stContext = {&stTRC, pfnDeliver};
-    if (fnCommRxLoop({&stTRC, &stTexts, fnRunDeliver, nullptr, &stContext}) == CommRxLost)
+    if (fnCommRxLoop({&stTRC, &stTexts, fnRunDeliver, nullptr, nullptr, &stContext, nullptr,
+                      nullptr}) == CommRxLost)
         fnCommRxTellLost(stTRC, stTexts);
     fnCommRxEnd(stTRC.m_stRx);
     return 1;

@@ -1,8 +1,9 @@
-// The skeleton both worker threads of every feature follow: overlapped writes and reads on the
-// one port with bounded waits, the standard messages, and the pair starter. A feature's thread
-// procedures call these pieces in their loops and add only their frames, pacing and replies.
-// Each function is called by the thread that owns the half it is given (the starter and
-// fnCommPairWait by the main thread).
+// The skeleton both worker threads of every feature follow: one send step (fnCommSend) with the
+// feature's failure policy, one receive loop (fnCommRxLoop) with the feature's hooks, bounded
+// waits and the standard messages. A line that is gone (writes failing, reads completing empty
+// or failed again and again) ends the pair, and the user is told once per pair. A feature's
+// thread procedures add only their frames, triggers, pacing and replies. Each function is called
+// by the thread that owns the half it is given; the pair lifecycle is in serial/CommLife.h.
 #pragma once
 
 #include <windows.h>
@@ -62,6 +63,12 @@ bool fnCommRunning(const std::atomic<uint32_t>& bRun);
 // Zeroes counters, pending flag and OVERLAPPED (m_bRun is left alone), then creates the write
 // event; false after the event message.
 bool fnCommTxBegin(CommTx& stTx, const CommTxTexts& stTexts);
+// As fnCommTxBegin, then the request event and, when pchIntervalNull is given, the interval
+// event, each with its own message on failure; on a failure everything made is closed again.
+bool fnCommTxBeginEvents(CommTRC& stTRC, const CommTxTexts& stTexts, const char* pchRequestNull,
+                         const char* pchIntervalNull);
+// Thread end of such a transmit thread: fnCommTxEnd, then both events closed.
+void fnCommTxEndEvents(CommTRC& stTRC);
 // Writes m_achTxBuf / m_dwTxLen. Done, Pending or Error (the message is shown unless the pair
 // has already told the user that its line failed).
 uint32_t fnCommWrite(CommTRC& stTRC, const CommTxTexts& stTexts);
@@ -106,6 +113,20 @@ struct CommSendStep
 // waits up to dwWaitMs on the pending write.
 uint32_t fnCommSend(CommSendStep& stStep);
 
+// The transmit loop of every feature: while running, waits for the feature's request when it
+// has one (m_hIsTransmitData, created by the thread; the stop sets it), takes one send step and
+// hands the outcome to pfnAfter, which does the feature's pacing and reply handling (and
+// fnCommTxEndPass after CommSendDone). Ends on CommSendEnd or when pfnAfter returns false;
+// returns the last outcome.
+struct CommTxLoop
+{
+    CommSendStep* pstStep;
+    bool bRequest;
+    bool (*pfnAfter)(uint32_t dwResult, void* pvContext);
+    void* pvContext;
+};
+uint32_t fnCommTxLoop(const CommTxLoop& stLoop);
+
 // End of a pass: clears the pending flag and resets the write event.
 void fnCommTxEndPass(CommTx& stTx);
 // Thread end: a write still outstanding is cancelled and waited for, so the driver can no longer
@@ -123,16 +144,28 @@ uint32_t fnCommReadOnce(CommTRC& stTRC, const CommRxTexts& stTexts);
 // before the event is closed, so it can never land in a buffer the next pair uses.
 void fnCommRxEnd(CommRx& stRx);
 
-// The receive loop of every feature but the analog IO (which paces its reads itself): what the
-// feature does with each delivery and with each wait that brought nothing.
+// The receive loop of every feature: what the feature does before each pass, with each
+// delivery and with each wait that brought nothing, and the analog IO's two extra messages.
 struct CommRxLoop
 {
     CommTRC* pstTRC;
     const CommRxTexts* pstTexts;
-    void (*pfnDeliver)(void* pvContext); // m_dwRxRead >= 1 bytes in m_achRxBuf
-    bool (*pfnQuiet)(void* pvContext);   // a 500 ms wait ran out; false ends the loop. May be null
+    bool (*pfnDeliver)(void* pvContext);    // m_dwRxRead >= 1 bytes in m_achRxBuf; false ends
+    bool (*pfnQuiet)(void* pvContext);      // a 500 ms wait ran out; false ends. May be null
+    void (*pfnBeforePass)(void* pvContext); // the analog pacing; may be null
     void* pvContext;
+    const char* pchInvalidFmt; // ERROR_INVALID_HANDLE on a new read (%d); null: end silently
+    const char* pchAbortedFmt; // a pending read aborted (%d); null: counted like any failure
 };
+
+// Failures counted towards a limit. A receive context that begins with one can use
+// fnCommCountMiss as its pfnQuiet: each empty wait counts, the limit ends the loop.
+struct CommMissCount
+{
+    uint32_t dwCount;
+    uint32_t dwLimit;
+};
+bool fnCommCountMiss(void* pvContext);
 
 // Why a receive loop ended.
 enum CommRxEndReason : uint32_t
@@ -140,7 +173,7 @@ enum CommRxEndReason : uint32_t
     CommRxStopped = 0, // the run flag or the port closed
     CommRxFailed = 1,  // a read error (reported) or the handle gone (silent)
     CommRxLost = 2,    // the line is gone: the pair is stopped, the caller tells the user once
-    CommRxQuiet = 3,   // pfnQuiet ended it
+    CommRxQuiet = 3,   // pfnQuiet or pfnDeliver ended it
 };
 
 // Loops until stopped; the caller has begun the half and ends it afterwards.

@@ -124,21 +124,7 @@ void fnDeliver(CommTRC& stTRC)
 bool fnTxBegin(CommTRC& stTRC)
 {
     stTRC.fnRxDataClear();
-    if (!fnCommTxBegin(stTRC.m_stTx, TX_TEXTS))
-        return false;
-    if (stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIsTransmitData))
-        return true;
-    fnCommShowError(fnDialogOwner, TX_REQUEST_NULL);
-    fnCommTxEnd(stTRC.m_stTx);
-    return false;
-}
-
-// Waits for the request without a time limit; true when the thread is still to run.
-bool fnWaitRequest(CommTRC& stTRC)
-{
-    HANDLE hRequest = stTRC.m_stTx.m_hIsTransmitData; // this thread created it and closes it
-    WaitForSingleObject(hRequest, INFINITE);
-    return fnCommRunning(stTRC.m_stTx.m_bRun);
+    return fnCommTxBeginEvents(stTRC, TX_TEXTS, TX_REQUEST_NULL, nullptr);
 }
 
 // The exchange of the pass, fixed when its first frame is built; the transmit thread's own.
@@ -156,18 +142,17 @@ bool fnBuildNext(void* pvContext)
     return false;
 }
 
-// One pass with the request set. False when the thread must end. The write is waited for in
-// slices, so a stop is seen at the top of the loop; a failed result sends the same frame.
-bool fnPass(CommSendStep& stStep)
+// After each step with the request set. The write is waited for in slices, so a stop is seen
+// at the top of the loop; a failed result sends the same frame.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
 {
-    CommTRC& stTRC = *stStep.pstTRC;
-    const uint32_t dwResult = fnCommSend(stStep);
+    CommTRC& stTRC = *static_cast<CommTRC*>(pvContext);
     if (dwResult == CommSendDone)
     {
         fnAfterWrite(stTRC, s_stExchange);
         fnCommTxEndPass(stTRC.m_stTx);
     }
-    return dwResult != CommSendEnd;
+    return true;
 }
 } // namespace
 
@@ -206,16 +191,9 @@ DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
         return 1;
     CommSendStep stStep = {
         &stTRC, &TX_TEXTS, SET_WRITE_SLICE_MS, CommTxResendSame, fnBuildNext, &stTRC, false, 0};
-    while (fnCommRunning(stTRC.m_stTx.m_bRun))
-    {
-        if (!fnWaitRequest(stTRC))
-            break;
-        if (!fnPass(stStep))
-            break;
-    }
-    fnCommTxEnd(stTRC.m_stTx);
+    fnCommTxLoop({&stStep, true, fnAfterSend, &stTRC});
+    fnCommTxEndEvents(stTRC);
     stTRC.m_stTx.m_dwTxLen = 0;
-    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIsTransmitData);
     return 1;
 }
 

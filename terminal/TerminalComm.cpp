@@ -110,29 +110,6 @@ const CommPairDesc PAIR = {
     "INF:Idm_Terminal()_02 Thread CommThread_Terminal_Rx() Create Fail!",
 };
 
-void fnCloseEvents(CommTRC& stTRC)
-{
-    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIsTransmitData);
-    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIntervalTime);
-}
-
-bool fnTxBegin(CommTRC& stTRC)
-{
-    if (!fnCommTxBegin(stTRC.m_stTx, TX_TEXTS))
-        return false;
-    const char* pchFailed = nullptr;
-    if (!stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIsTransmitData))
-        pchFailed = TX_REQUEST_NULL;
-    else if (!stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIntervalTime))
-        pchFailed = TX_INTERVAL_NULL;
-    if (pchFailed == nullptr)
-        return true;
-    fnCommShowError(fnDialogOwner, pchFailed);
-    fnCloseEvents(stTRC);
-    fnCommTxEnd(stTRC.m_stTx);
-    return false;
-}
-
 // After a completed write. A queued frame goes out at once; otherwise the interval in
 // continuous mode, or the request is cleared.
 void fnPace(CommTRC& stTRC)
@@ -160,36 +137,36 @@ bool fnBuildNext(void* pvContext)
     return stTx.m_dwTxLen != 0;
 }
 
-// One pass with the request set; false when the thread must end. A failed write goes out
-// again before any queued frame; an empty frame puts nothing on the wire.
-bool fnTxPass(CommSendStep& stStep)
+// After each step with the request set. A failed write goes out again before any queued
+// frame; an empty frame puts nothing on the wire.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
 {
-    CommTx& stTx = stStep.pstTRC->m_stTx;
-    const uint32_t dwResult = fnCommSend(stStep);
+    CommSendStep& stStep = *static_cast<CommSendStep*>(pvContext);
+    CommTRC& stTRC = *stStep.pstTRC;
+    CommTx& stTx = stTRC.m_stTx;
     if (dwResult == CommSendNone)
     {
-        fnPace(*stStep.pstTRC);
+        fnPace(stTRC);
     }
     else if (dwResult == CommSendDone)
     {
         if (stTx.m_dwTxWritten > 0)
-            fnPace(*stStep.pstTRC);
+            fnPace(stTRC);
         else
             stStep.bResend = true;
         fnCommTxEndPass(stTx);
     }
-    return dwResult != CommSendEnd;
+    return true;
 }
 
-void fnRxDeliver(void*)
+bool fnRxDeliver(void*)
 {
     CommRx& stRx = gstCommTRCTerminal.m_stRx;
     if (gstTerminalWorkerView.pfnTakeClearReturn())
-    {
         gstTerminalWorkerView.pfnClearReturn(); // the bytes of this read are dropped
-        return;
-    }
-    gstTerminalWorkerView.pfnShowRx(stRx.m_achRxBuf, stRx.m_dwRxRead);
+    else
+        gstTerminalWorkerView.pfnShowRx(stRx.m_achRxBuf, stRx.m_dwRxRead);
+    return true;
 }
 
 bool fnRxQuiet(void*)
@@ -253,21 +230,13 @@ void fnTerminalEnd()
 DWORD WINAPI CommThread_Terminal_Tx(LPVOID)
 {
     CommTRC& stTRC = gstCommTRCTerminal;
-    if (!fnTxBegin(stTRC))
+    if (!fnCommTxBeginEvents(stTRC, TX_TEXTS, TX_REQUEST_NULL, TX_INTERVAL_NULL))
         return 1;
     gstTerminalComm.m_bTxReady = 1;
     CommSendStep stStep = {&stTRC,      &TX_TEXTS, COMM_WAIT_MS, CommTxResendSame,
                            fnBuildNext, &stTRC,    false,        0};
-    while (fnCommRunning(stTRC.m_stTx.m_bRun))
-    {
-        WaitForSingleObject(stTRC.m_stTx.m_hIsTransmitData, INFINITE);
-        EnterCriticalSection(&stTRC.m_csLock); // a trigger under way completes first
-        LeaveCriticalSection(&stTRC.m_csLock);
-        if (!fnCommRunning(stTRC.m_stTx.m_bRun) || !fnTxPass(stStep))
-            break;
-    }
-    fnCommTxEnd(stTRC.m_stTx);
-    fnCloseEvents(stTRC);
+    fnCommTxLoop({&stStep, true, fnAfterSend, &stStep});
+    fnCommTxEndEvents(stTRC);
     return 1;
 }
 
@@ -276,7 +245,8 @@ DWORD WINAPI CommThread_Terminal_Rx(LPVOID)
     CommTRC& stTRC = gstCommTRCTerminal;
     if (!fnCommRxBegin(stTRC.m_stRx, RX_TEXTS))
         return 1;
-    if (fnCommRxLoop({&stTRC, &RX_TEXTS, fnRxDeliver, fnRxQuiet, nullptr}) == CommRxLost)
+    if (fnCommRxLoop({&stTRC, &RX_TEXTS, fnRxDeliver, fnRxQuiet, nullptr, nullptr, nullptr,
+                      nullptr}) == CommRxLost)
         fnCommRxTellLost(stTRC, RX_TEXTS);
     fnCommRxEnd(stTRC.m_stRx);
     return 1;
