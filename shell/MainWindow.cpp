@@ -6,6 +6,7 @@
 
 #include "res/GbkText.h"
 #include "res/Texts.h"
+#include "res/Version.h"
 #include "res/resource.h"
 #include "search/ModuleList.h"
 #include "search/ModuleSearch.h"
@@ -26,7 +27,7 @@ MainWindow gstMainWindow;
 namespace
 {
 const char CLASS_NAME[] = "ProgName";
-const char WINDOW_TITLE[] = "VQ4600Utility V2.4.19";
+const char WINDOW_TITLE[] = VQ_VERSION_TITLE;
 const char APP_CAPTION[] = "VQ4600Utility";
 const int PANEL_X = 2;
 const int TOOLBAR_HEIGHT = 33;
