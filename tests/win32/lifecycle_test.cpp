@@ -110,3 +110,50 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
         EXPECT_EQ(0, stCapture.Count());
     }
 }
+
+// The USB adapter pulled under a running pair: the pair ends by itself and the user is told
+// once (the IO windows themselves: IoTest's dead line). Put back, COM Close and COM Open work
+// and a search finds the module again.
+TEST_F(PairLifecycleTest, APulledAdapterEndsThePairAndThePortWorksAgainWhenPluggedBack)
+{
+    struct Row
+    {
+        const char* pchName;
+        int (*pfnIdm)(HWND);
+        CommTRC* pstTRC;
+        uint32_t dwModuleType;
+        uint8_t chAddress;
+    } const ROWS[] = {
+        {"IO 4652", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652, 0x01},
+        {"IO 4624", Idm_ModuleIO_4624, &gstCommTRCIO_4624, ModuleType4624, 0x02},
+        {"terminal", Idm_Terminal, &gstCommTRCTerminal, 0, 0x01},
+    };
+    SimPort stPort(INDEX_115200);
+    ASSERT_TRUE(stPort.IsOpen());
+    for (const Row& stRow : ROWS)
+    {
+        SCOPED_TRACE(stRow.pchName);
+        MessageCapture stCapture;
+        Select(stRow.chAddress, stRow.dwModuleType);
+        ASSERT_EQ(0, stRow.pfnIdm(NULL));
+        Sleep(600);
+        ASSERT_TRUE(m_stBus.Unplug());
+        const DWORD dwStart = GetTickCount();
+        while (fnCommPairRunning(*stRow.pstTRC) && GetTickCount() - dwStart < 4000)
+            Sleep(20);
+        EXPECT_FALSE(fnCommPairRunning(*stRow.pstTRC)) << "the pair runs on a vanished line";
+        EXPECT_EQ(1, stCapture.Count()) << "the user is told once";
+        ASSERT_TRUE(m_stBus.Plug());
+        EXPECT_EQ(0, Idm_CommClose(NULL));
+        EXPECT_EQ(0, Idm_CommOpen(NULL));
+    }
+    ASSERT_TRUE(m_stBus.Reset("FE,4652,ascii,115200"));
+    MessageCapture stCapture;
+    gstSearchStartDlg.m_chStartAddress = 0xFE;
+    ASSERT_EQ(0, Idm_ModuleSearch(NULL));
+    // The scan's end ends the transmit thread; the receive thread ends with the dialog.
+    const HANDLE hTx = gstCommTRCModuleSearch.m_stTx.m_hThread;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hTx, 5000)) << "the scan did not end";
+    EXPECT_EQ(0, stCapture.Count());
+    EXPECT_EQ(1u, gstModuleList.m_dwCount.load());
+}
