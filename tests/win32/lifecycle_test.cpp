@@ -88,6 +88,10 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
          Idm_ModuleSearch, 0},
         {"search then settings", Idm_ModuleSearch, &gstCommTRCModuleSearch, 0, Idm_ModuleSet,
          ModuleType4652},
+        {"IO 4618 then IO 4618", Idm_ModuleIO_4618, &gstCommTRCIO_4618, ModuleType4618,
+         Idm_ModuleIO_4618, ModuleType4618},
+        {"IO 4652 then IO 4637", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652,
+         Idm_ModuleIO_4637, ModuleType4637},
         {"IO 4652 then COM Close", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652,
          fnCommClose, 0},
     };
@@ -101,9 +105,17 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
         ASSERT_EQ(0, stRow.pfnFirst(NULL));
         Sleep(700);                      // into the middle of a read wait
         fnCommPairStop(*stRow.pstFirst); // as its dialog does on close
+        HANDLE ahOld[2] = {NULL, NULL};  // the next start may reuse the record
+        for (int k = 0; k < 2; ++k)
+            DuplicateHandle(GetCurrentProcess(),
+                            k == 0 ? stRow.pstFirst->m_stTx.m_hThread
+                                   : stRow.pstFirst->m_stRx.m_hThread,
+                            GetCurrentProcess(), &ahOld[k], 0, FALSE, DUPLICATE_SAME_ACCESS);
         Select(stRow.dwNextType == ModuleType4624 ? 0x02 : 0x01, stRow.dwNextType);
         ASSERT_EQ(0, stRow.pfnNext(NULL));
-        EXPECT_FALSE(fnCommPairRunning(*stRow.pstFirst)) << "the old pair still runs";
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, ahOld, TRUE, 0)) << "the old pair runs";
+        CloseHandle(ahOld[0]);
+        CloseHandle(ahOld[1]);
         const bool bClosed = gstCommPort.m_hComm.load() == INVALID_HANDLE_VALUE;
         EXPECT_EQ(stRow.pfnNext == fnCommClose, bClosed);
         EXPECT_TRUE(fnCommPairsEnd(3000));
@@ -111,49 +123,30 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
     }
 }
 
-// The USB adapter pulled under a running pair: the pair ends by itself and the user is told
-// once (the IO windows themselves: IoTest's dead line). Put back, COM Close and COM Open work
-// and a search finds the module again.
+// The USB adapter pulled under the terminal's pair (the IO windows: IoTest): the pair ends by
+// itself and the user is told once. Put back, COM Close and COM Open work and a search finds
+// the module again.
 TEST_F(PairLifecycleTest, APulledAdapterEndsThePairAndThePortWorksAgainWhenPluggedBack)
 {
-    struct Row
-    {
-        const char* pchName;
-        int (*pfnIdm)(HWND);
-        CommTRC* pstTRC;
-        uint32_t dwModuleType;
-        uint8_t chAddress;
-    } const ROWS[] = {
-        {"IO 4652", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652, 0x01},
-        {"IO 4624", Idm_ModuleIO_4624, &gstCommTRCIO_4624, ModuleType4624, 0x02},
-        {"terminal", Idm_Terminal, &gstCommTRCTerminal, 0, 0x01},
-    };
     SimPort stPort(INDEX_115200);
     ASSERT_TRUE(stPort.IsOpen());
-    for (const Row& stRow : ROWS)
-    {
-        SCOPED_TRACE(stRow.pchName);
-        MessageCapture stCapture;
-        Select(stRow.chAddress, stRow.dwModuleType);
-        ASSERT_EQ(0, stRow.pfnIdm(NULL));
-        Sleep(600);
-        ASSERT_TRUE(m_stBus.Unplug());
-        const DWORD dwStart = GetTickCount();
-        while (fnCommPairRunning(*stRow.pstTRC) && GetTickCount() - dwStart < 4000)
-            Sleep(20);
-        EXPECT_FALSE(fnCommPairRunning(*stRow.pstTRC)) << "the pair runs on a vanished line";
-        EXPECT_EQ(1, stCapture.Count()) << "the user is told once";
-        ASSERT_TRUE(m_stBus.Plug());
-        EXPECT_EQ(0, Idm_CommClose(NULL));
-        EXPECT_EQ(0, Idm_CommOpen(NULL));
-    }
-    ASSERT_TRUE(m_stBus.Reset("FE,4652,ascii,115200"));
     MessageCapture stCapture;
+    ASSERT_EQ(0, Idm_Terminal(NULL));
+    Sleep(600);
+    ASSERT_TRUE(m_stBus.Unplug());
+    for (DWORD dwStart = GetTickCount(); fnCommPairRunning(gstCommTRCTerminal); Sleep(20))
+        ASSERT_LT(GetTickCount() - dwStart, 4000u) << "the pair runs on a vanished line";
+    ASSERT_EQ(1, stCapture.Count()) << "the user is told once";
+    EXPECT_EQ(L"INF:CommThread_Terminal_Rx()_02 COM Read Error! the GetLastError() return 109",
+              stCapture.Last().wsText);
+    ASSERT_TRUE(m_stBus.Plug());
+    EXPECT_EQ(0, Idm_CommClose(NULL));
+    EXPECT_EQ(0, Idm_CommOpen(NULL));
+    ASSERT_TRUE(m_stBus.Reset("FE,4652,ascii,115200"));
     gstSearchStartDlg.m_chStartAddress = 0xFE;
     ASSERT_EQ(0, Idm_ModuleSearch(NULL));
     // The scan's end ends the transmit thread; the receive thread ends with the dialog.
-    const HANDLE hTx = gstCommTRCModuleSearch.m_stTx.m_hThread;
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hTx, 5000)) << "the scan did not end";
-    EXPECT_EQ(0, stCapture.Count());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(gstCommTRCModuleSearch.m_stTx.m_hThread, 5000));
     EXPECT_EQ(1u, gstModuleList.m_dwCount.load());
+    EXPECT_EQ(1, stCapture.Count());
 }
