@@ -38,6 +38,7 @@ class PairLifecycleTest : public testing::Test
             GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
         ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,115200 02,4624,ascii,115200"));
         gstSearchStartDlg.m_chStartAddress = 0xF0;
+        gstModuleSearch.m_hListBox = NULL; // no listbox of this thread, which waits unpumped
     }
     void TearDown() override
     {
