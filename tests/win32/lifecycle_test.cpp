@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "io/ModuleIO.h"
 #include "protocol/Protocol.h"
 #include "search/ModuleList.h"
@@ -36,8 +34,14 @@ class PairLifecycleTest : public testing::Test
     {
         if (!m_stBus.Available())
             GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
-        ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,115200 02,4624,ascii,115200"));
+        ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,115200"));
         gstSearchStartDlg.m_chStartAddress = 0xF0;
+        // Every command targets the VQ-4652 at 01: the pairs' lifecycle does not depend on it.
+        gstModuleList.m_astModule[0] = ModuleRecord{};
+        gstModuleList.m_astModule[0].m_chAddress = 0x01;
+        gstModuleList.m_astModule[0].m_dwProtocol = ProtocolVqAscii;
+        gstModuleList.m_dwCount = 1;
+        gstModuleList.m_dwSelected = 0;
         gstModuleSearch.m_hListBox = NULL; // no listbox of this thread, which waits unpumped
     }
     void TearDown() override
@@ -47,18 +51,6 @@ class PairLifecycleTest : public testing::Test
         gstModuleList.m_dwSelected = 0;
         if (m_stBus.Available())
             m_stBus.Reset("01,4652,ascii,9600");
-    }
-
-    static void Select(uint8_t chAddress, uint32_t dwModuleType)
-    {
-        ModuleRecord& stRecord = gstModuleList.m_astModule[0];
-        stRecord = ModuleRecord{};
-        stRecord.m_chAddress = chAddress;
-        snprintf(stRecord.m_achAddressHex2, sizeof(stRecord.m_achAddressHex2), "%02X", chAddress);
-        stRecord.m_dwModuleType = dwModuleType;
-        stRecord.m_dwProtocol = ProtocolVqAscii;
-        gstModuleList.m_dwCount = 1;
-        gstModuleList.m_dwSelected = 0;
     }
 
     SimBus m_stBus;
@@ -75,26 +67,16 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
         const char* pchName;
         int (*pfnFirst)(HWND);
         CommTRC* pstFirst;
-        uint32_t dwFirstType; // the selected module's ModuleType for the first command
         int (*pfnNext)(HWND);
-        uint32_t dwNextType;
     } const ROWS[] = {
-        {"IO 4652 then terminal", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652,
-         Idm_Terminal, 0},
-        {"terminal then IO 4652", Idm_Terminal, &gstCommTRCTerminal, 0, Idm_ModuleIO_4652,
-         ModuleType4652},
-        {"terminal then IO 4624", Idm_Terminal, &gstCommTRCTerminal, 0, Idm_ModuleIO_4624,
-         ModuleType4624},
-        {"IO 4624 then search", Idm_ModuleIO_4624, &gstCommTRCIO_4624, ModuleType4624,
-         Idm_ModuleSearch, 0},
-        {"search then settings", Idm_ModuleSearch, &gstCommTRCModuleSearch, 0, Idm_ModuleSet,
-         ModuleType4652},
-        {"IO 4618 then IO 4618", Idm_ModuleIO_4618, &gstCommTRCIO_4618, ModuleType4618,
-         Idm_ModuleIO_4618, ModuleType4618},
-        {"IO 4652 then IO 4637", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652,
-         Idm_ModuleIO_4637, ModuleType4637},
-        {"IO 4652 then COM Close", Idm_ModuleIO_4652, &gstCommTRCIO_4652, ModuleType4652,
-         fnCommClose, 0},
+        {"IO 4652 then terminal", Idm_ModuleIO_4652, &gstCommTRCIO_4652, Idm_Terminal},
+        {"terminal then IO 4652", Idm_Terminal, &gstCommTRCTerminal, Idm_ModuleIO_4652},
+        {"terminal then IO 4624", Idm_Terminal, &gstCommTRCTerminal, Idm_ModuleIO_4624},
+        {"IO 4624 then search", Idm_ModuleIO_4624, &gstCommTRCIO_4624, Idm_ModuleSearch},
+        {"search then settings", Idm_ModuleSearch, &gstCommTRCModuleSearch, Idm_ModuleSet},
+        {"IO 4618 then IO 4618", Idm_ModuleIO_4618, &gstCommTRCIO_4618, Idm_ModuleIO_4618},
+        {"IO 4652 then IO 4637", Idm_ModuleIO_4652, &gstCommTRCIO_4652, Idm_ModuleIO_4637},
+        {"IO 4652 then COM Close", Idm_ModuleIO_4652, &gstCommTRCIO_4652, fnCommClose},
     };
     for (const Row& stRow : ROWS)
     {
@@ -102,7 +84,6 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
         SimPort stPort(INDEX_115200);
         ASSERT_TRUE(stPort.IsOpen());
         MessageCapture stCapture;
-        Select(stRow.dwFirstType == ModuleType4624 ? 0x02 : 0x01, stRow.dwFirstType);
         ASSERT_EQ(0, stRow.pfnFirst(NULL));
         Sleep(700);                      // into the middle of a read wait
         fnCommPairStop(*stRow.pstFirst); // as its dialog does on close
@@ -112,7 +93,6 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
                             k == 0 ? stRow.pstFirst->m_stTx.m_hThread
                                    : stRow.pstFirst->m_stRx.m_hThread,
                             GetCurrentProcess(), &ahOld[k], 0, FALSE, DUPLICATE_SAME_ACCESS);
-        Select(stRow.dwNextType == ModuleType4624 ? 0x02 : 0x01, stRow.dwNextType);
         ASSERT_EQ(0, stRow.pfnNext(NULL));
         EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, ahOld, TRUE, 0)) << "the old pair runs";
         CloseHandle(ahOld[0]);
