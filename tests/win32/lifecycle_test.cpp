@@ -22,11 +22,6 @@ namespace
 {
 const uint32_t INDEX_115200 = 7;
 
-int fnCommClose(HWND hOwner)
-{
-    return Idm_CommClose(hOwner);
-}
-
 class PairLifecycleTest : public testing::Test
 {
   protected:
@@ -76,7 +71,7 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
         {"search then settings", Idm_ModuleSearch, &gstCommTRCModuleSearch, Idm_ModuleSet},
         {"IO 4618 then IO 4618", Idm_ModuleIO_4618, &gstCommTRCIO_4618, Idm_ModuleIO_4618},
         {"IO 4652 then IO 4637", Idm_ModuleIO_4652, &gstCommTRCIO_4652, Idm_ModuleIO_4637},
-        {"IO 4652 then COM Close", Idm_ModuleIO_4652, &gstCommTRCIO_4652, fnCommClose},
+        {"IO 4652 then COM Close", Idm_ModuleIO_4652, &gstCommTRCIO_4652, Idm_CommClose},
     };
     for (const Row& stRow : ROWS)
     {
@@ -98,7 +93,7 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
         CloseHandle(ahOld[0]);
         CloseHandle(ahOld[1]);
         const bool bClosed = gstCommPort.m_hComm.load() == INVALID_HANDLE_VALUE;
-        EXPECT_EQ(stRow.pfnNext == fnCommClose, bClosed);
+        EXPECT_EQ(stRow.pfnNext == Idm_CommClose, bClosed);
         EXPECT_TRUE(fnCommPairsEnd(3000));
         EXPECT_EQ(0, stCapture.Count());
     }

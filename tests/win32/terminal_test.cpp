@@ -198,8 +198,8 @@ TEST_F(TerminalTest, ACommandOfEachProtocolGoesOutExactlyAndItsAnswerIsShown)
 }
 
 // Continuous send at 100 ms for 5 s writes the frame 50 times (+-1); Stop ends it at once and
-// the dialog is idle again (Exit: ExitEndsAnyRunAtOnce...).
-TEST_F(TerminalTest, ContinuousSendKeepsItsPeriodAndStopsOnStopAndOnClose)
+// the dialog is idle again.
+TEST_F(TerminalTest, ContinuousSendKeepsItsPeriodAndStopsOnStop)
 {
     SimPort stPort(INDEX_9600);
     ASSERT_TRUE(stPort.IsOpen());
@@ -247,8 +247,7 @@ TEST_F(TerminalTest, ExitEndsAnyRunAtOnceAndAnIntervalOutOfRangeIsRefused)
     } ROWS[] = {{L"10000", false}, {L"4294967295", false}, {L"4294967296", true}};
     for (const auto& stRow : ROWS)
     {
-        SCOPED_TRACE(
-            std::string(stRow.pwchInterval, stRow.pwchInterval + wcslen(stRow.pwchInterval)));
+        SCOPED_TRACE(testing::PrintToString(stRow.pwchInterval));
         MessageCapture stCapture;
         const size_t nLog = fnSimLogSize();
         Open(
