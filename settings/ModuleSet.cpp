@@ -181,7 +181,7 @@ void fnModuleSetStop()
 {
     // The frame length belongs to the transmit thread, which empties it itself when it ends;
     // after a stop it builds and sends nothing more.
-    gstCommTRCModuleSet.fnStop(); // both run flags, then the request
+    fnCommPairStop(gstCommTRCModuleSet); // both run flags, then the request
 }
 
 DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
