@@ -172,7 +172,7 @@ enum CommRxEndReason : uint32_t
 {
     CommRxStopped = 0, // the run flag or the port closed
     CommRxFailed = 1,  // a read error (reported) or the handle gone (silent)
-    CommRxLost = 2,    // the line is gone: the pair is stopped, the caller tells the user once
+    CommRxLost = 2,    // the line is gone: the caller stops the pair and tells the user once
     CommRxQuiet = 3,   // pfnQuiet or pfnDeliver ended it
 };
 
