@@ -4,7 +4,8 @@
 // reads m_hDlg before it writes a field or draws, so nothing reaches a window that is not up;
 // the chart's pixel scale, measured with the handles, is then fixed for the window's life.
 // The window ends only through its receive worker (fnWorkerEnded) or, once that worker has
-// ended, at once on Close.
+// ended, at once on Close. The workers reach a window only through the model's
+// AnalogWorkerView (io/AnalogWorker.h), which IoDlgAnalog.cpp defines.
 #pragma once
 
 #include <windows.h>
