@@ -208,7 +208,7 @@ size_t fnSimLogSize()
     return fnReadAll(fnSimLogPath()).size();
 }
 
-std::vector<std::string> fnSimLogFramesSince(size_t nOffset)
+std::vector<std::string> fnSimLogFramesSince(size_t nOffset, const char* pchWay)
 {
     std::string sData = fnReadAll(fnSimLogPath());
     std::vector<std::string> asFrames;
@@ -223,9 +223,9 @@ std::vector<std::string> fnSimLogFramesSince(size_t nOffset)
         std::string sLine = sData.substr(nPos, nEnd - nPos);
         if (!sLine.empty() && sLine.back() == '\r')
             sLine.pop_back();
-        size_t nMark = sLine.find("pc>bus ");
+        size_t nMark = sLine.find(pchWay);
         if (nMark != std::string::npos)
-            asFrames.push_back(sLine.substr(nMark + 7));
+            asFrames.push_back(sLine.substr(nMark + strlen(pchWay)));
         nPos = nEnd + 1;
     }
     return asFrames;

@@ -5,10 +5,15 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "tests/win32/SimBus.h"
+
+// BaudIndex values of the rates the tests run the line at.
+const uint32_t INDEX_9600 = 3, INDEX_19200 = 4, INDEX_115200 = 7;
 
 // Opens COM$VQ_TEST_COM through Idm_CommOpen at the given BaudIndex; closes it at the end.
 class SimPort
@@ -63,10 +68,31 @@ std::wstring fnWindowTextW(HWND hWnd);
 // The whole file (binary; UTF-8 path), or an empty string when it cannot be read.
 std::string fnReadAll(const std::string& sPath);
 
-// The frames the simulator log shows as written by the PC ("pc>bus" lines) after offset, as
-// their hex text ("24 30 31 4D 0D").
+// The frames the simulator log shows after offset in one direction ("pc>bus " the PC wrote,
+// "bus>pc " the modules answered), as their hex text ("24 30 31 4D 0D").
 size_t fnSimLogSize();
-std::vector<std::string> fnSimLogFramesSince(size_t nOffset);
+std::vector<std::string> fnSimLogFramesSince(size_t nOffset, const char* pchWay = "pc>bus ");
+
+// True once pred() holds, polled every 10 ms; false after dwMs.
+template <class Pred> bool fnWaitUntil(Pred pred, DWORD dwMs)
+{
+    for (const DWORD dwStart = GetTickCount(); !pred(); Sleep(10))
+        if (GetTickCount() - dwStart > dwMs)
+            return false;
+    return true;
+}
+
+// The tests that need the bus simulator: skipped when scripts/win32-tests did not start one.
+class SimTest : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!m_stBus.Available())
+            GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
+    }
+    SimBus m_stBus;
+};
 
 // Waits, handling sent messages, until no thread of the search pair runs; false on timeout.
 bool fnWaitSearchPairEnded(DWORD dwTimeoutMs);

@@ -260,7 +260,7 @@ TEST_F(CommTRCTest, ANewPairWaitsForTheOldOneOrIsRefusedWithAMessage)
         else
         {
             ASSERT_EQ(1, stCapture.Count());
-            EXPECT_EQ(L"上一次操作的通讯线程仍在运行，请稍后再试！", stCapture.Last().wsText);
+            EXPECT_EQ(fnTableText("TXT_COMM_PAIR_BUSY"), stCapture.Last().wsText);
             EXPECT_EQ(L"VQ4600Utility", stCapture.Last().wsCaption);
             EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), stCapture.Last().uIcon);
             EXPECT_EQ(hOldTx, g_stTRC.m_stTx.m_hThread) << "the old pair's handles must stay";

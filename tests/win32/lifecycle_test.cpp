@@ -20,15 +20,15 @@
 
 namespace
 {
-const uint32_t INDEX_115200 = 7;
 
-class PairLifecycleTest : public testing::Test
+class PairLifecycleTest : public SimTest
 {
   protected:
     void SetUp() override
     {
-        if (!m_stBus.Available())
-            GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
+        SimTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,115200"));
         gstSearchStartDlg.m_chStartAddress = 0xF0;
         // Every command targets the VQ-4652 at 01: the pairs' lifecycle does not depend on it.
@@ -47,8 +47,6 @@ class PairLifecycleTest : public testing::Test
         if (m_stBus.Available())
             m_stBus.Reset("01,4652,ascii,9600");
     }
-
-    SimBus m_stBus;
 };
 } // namespace
 

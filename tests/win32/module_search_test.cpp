@@ -21,7 +21,6 @@
 
 namespace
 {
-const uint32_t INDEX_115200 = 7;
 const DWORD QUERY_MS = 250; // the reply wait at 115200
 
 // Stop (IDOK) or Escape (IDCANCEL) on the progress dialog, and when it was pressed.
@@ -44,13 +43,12 @@ LRESULT CALLBACK fnFillingListProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM l
     return CallWindowProcA(g_pfnListProc, hWnd, uMsg, wParam, lParam);
 }
 
-class ModuleSearchTest : public testing::Test
+class ModuleSearchTest : public SimTest
 {
   protected:
     void SetUp() override
     {
-        if (!m_stBus.Available())
-            GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
+        SimTest::SetUp();
         gstModuleSearch.m_hListBox = m_stList.Handle();
     }
     void TearDown() override
@@ -79,7 +77,6 @@ class ModuleSearchTest : public testing::Test
         return nResult;
     }
 
-    SimBus m_stBus;
     TestListBox m_stList;
     DWORD m_dwStart = 0;
     DWORD m_dwEnd = 0;

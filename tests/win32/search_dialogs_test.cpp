@@ -72,8 +72,8 @@ TEST(SearchStartDlgTest, AcceptsOneHexByteAndRefusesAnythingElseWithTheMessage)
         }
         ASSERT_EQ(1, stCapture.Count());
         CapturedMessage stMsg = stCapture.Last();
-        EXPECT_EQ(std::wstring(L"搜索起始地址输入错误！"), stMsg.wsText);
-        EXPECT_EQ(std::wstring(L"模块搜索"), stMsg.wsCaption);
+        EXPECT_EQ(fnTableText("TXT_SEARCH_START_ERROR"), stMsg.wsText);
+        EXPECT_EQ(fnTableText("TXT_MODULE_SEARCH"), stMsg.wsCaption);
         EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), stMsg.uIcon);
         EXPECT_EQ(gstSearchStartDlg.m_hDlg, stMsg.hOwner);
     }

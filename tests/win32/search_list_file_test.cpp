@@ -178,19 +178,6 @@ class SearchListFileTest : public ::testing::Test
     TestListBox m_stList;
 };
 
-// Both dialogs list only .sli files and take only files that exist. (That they come up with
-// their titles, and that the save adds the extension, is seen through the real dialogs.)
-TEST_F(SearchListFileTest, BothDialogsAskForExistingSliFiles)
-{
-    for (const OPENFILENAMEW* pst : {&gstSearchListFile.m_stOpen, &gstSearchListFile.m_stSave})
-    {
-        ASSERT_NE(pst->lpstrFilter, nullptr);
-        EXPECT_EQ(std::memcmp(pst->lpstrFilter, L"*.sli\0*.sli\0\0", 13 * sizeof(wchar_t)), 0);
-        EXPECT_EQ(pst->Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
-        EXPECT_EQ(pst->hwndOwner, m_hOwner);
-    }
-}
-
 // Saved over an earlier, longer list: the whole fixed image is replaced, and no temporary file is
 // left; loaded and saved again, every byte, those after each NUL too, comes back.
 TEST_F(SearchListFileTest, SaveWritesTheWholeImageAndALoadKeepsEveryByte)

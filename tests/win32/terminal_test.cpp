@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,21 +25,14 @@
 
 namespace
 {
-const uint32_t INDEX_9600 = 3;
 
 // The bytes the simulated modules sent to the PC after the log had nOffset bytes.
 std::string fnBusBytesSince(size_t nOffset)
 {
-    const char* pchLog = getenv("VQ_SIM_LOG");
-    const std::string sLog = pchLog != nullptr ? fnReadAll(fnUnixToWinePath(pchLog)) : "";
-    std::istringstream stLines(nOffset < sLog.size() ? sLog.substr(nOffset) : "");
-    std::string sBytes, sLine;
-    while (std::getline(stLines, sLine))
-    {
-        const size_t nMark = sLine.find("bus>pc ");
-        for (size_t i = nMark + 7; nMark != std::string::npos && i + 1 < sLine.size(); i += 3)
-            sBytes.push_back(static_cast<char>(strtoul(sLine.substr(i, 2).c_str(), NULL, 16)));
-    }
+    std::string sBytes;
+    for (const std::string& sFrame : fnSimLogFramesSince(nOffset, "bus>pc "))
+        for (size_t i = 0; i + 1 < sFrame.size(); i += 3)
+            sBytes.push_back(static_cast<char>(strtoul(sFrame.substr(i, 2).c_str(), NULL, 16)));
     return sBytes;
 }
 
@@ -97,13 +89,12 @@ DWORD WINAPI fnOperate(LPVOID pvParam)
     return 0;
 }
 
-class TerminalTest : public testing::Test
+class TerminalTest : public SimTest
 {
   protected:
     void SetUp() override
     {
-        if (!m_stBus.Available())
-            GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
+        SimTest::SetUp();
         gstTerminalDlg.m_stSetting = TerminalSetting();
     }
     void TearDown() override
@@ -129,8 +120,6 @@ class TerminalTest : public testing::Test
         EXPECT_EQ(0u, dwExit) << "the dialog did not come up";
         return nResult;
     }
-
-    SimBus m_stBus;
 };
 } // namespace
 
@@ -261,9 +250,7 @@ TEST_F(TerminalTest, ExitEndsAnyRunAtOnceAndAnIntervalOutOfRangeIsRefused)
         ASSERT_EQ(stRow.bRefused ? 1 : 0, stCapture.Count());
         if (stRow.bRefused)
         {
-            EXPECT_EQ(L"\u53D1\u9001\u95F4\u9694\u65F6\u95F4\u8D85\u51FA\u8303\u56F4"
-                      L"(0\uFF5E4294967295 ms)\uFF01",
-                      stCapture.Last().wsText);
+            EXPECT_EQ(fnTableText("TXT_TERM_INTERVAL_RANGE"), stCapture.Last().wsText);
         }
     }
 }
