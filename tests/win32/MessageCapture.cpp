@@ -22,7 +22,7 @@ std::wstring fnWide(const char* pchGbk)
 
 MessageCapture::MessageCapture(int nAnswer)
     : m_hSeen(CreateEventA(nullptr, FALSE, FALSE, nullptr)), m_astMessages{}, m_nCount(0),
-      m_nDropped(0), m_nAnswer(nAnswer)
+      m_nAnswer(nAnswer)
 {
     InitializeCriticalSection(&m_csLock);
     g_pstActive = this;
@@ -53,9 +53,8 @@ void MessageCapture::Record(HWND hOwner, const char* pchText, const char* pchCap
                               uType & MB_TYPEMASK};
     EnterCriticalSection(&m_csLock);
     if (m_nCount < MAX_MESSAGES)
-        m_astMessages[m_nCount++] = stMessage;
-    else
-        ++m_nDropped;
+        m_astMessages[m_nCount] = stMessage;
+    ++m_nCount;
     LeaveCriticalSection(&m_csLock);
     SetEvent(m_hSeen);
 }
@@ -63,7 +62,7 @@ void MessageCapture::Record(HWND hOwner, const char* pchText, const char* pchCap
 int MessageCapture::Count() const
 {
     EnterCriticalSection(&m_csLock);
-    int n = m_nCount + m_nDropped;
+    int n = m_nCount;
     LeaveCriticalSection(&m_csLock);
     return n;
 }
@@ -72,26 +71,10 @@ CapturedMessage MessageCapture::At(int nIndex) const
 {
     CapturedMessage stMessage{nullptr, L"", L"", 0, 0};
     EnterCriticalSection(&m_csLock);
-    if (nIndex >= 0 && nIndex < m_nCount)
+    if (nIndex >= 0 && nIndex < m_nCount && nIndex < MAX_MESSAGES)
         stMessage = m_astMessages[nIndex];
     LeaveCriticalSection(&m_csLock);
     return stMessage;
-}
-
-CapturedMessage MessageCapture::Last() const
-{
-    EnterCriticalSection(&m_csLock);
-    int n = m_nCount;
-    LeaveCriticalSection(&m_csLock);
-    return At(n - 1);
-}
-
-void MessageCapture::Clear()
-{
-    EnterCriticalSection(&m_csLock);
-    m_nCount = 0;
-    m_nDropped = 0;
-    LeaveCriticalSection(&m_csLock);
 }
 
 bool MessageCapture::WaitFor(int nCount, DWORD dwTimeoutMs) const

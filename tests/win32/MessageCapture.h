@@ -26,8 +26,7 @@ class MessageCapture
 
     int Count() const;
     CapturedMessage At(int nIndex) const; // a copy; taken under the lock
-    CapturedMessage Last() const;
-    void Clear();
+    CapturedMessage Last() const { return At(Count() - 1); }
     // Waits until at least nCount messages were seen; false after dwTimeoutMs.
     bool WaitFor(int nCount, DWORD dwTimeoutMs) const;
 
@@ -39,7 +38,6 @@ class MessageCapture
     mutable CRITICAL_SECTION m_csLock;
     HANDLE m_hSeen; // auto-reset, set after every recorded message
     CapturedMessage m_astMessages[MAX_MESSAGES];
-    int m_nCount;
-    int m_nDropped;
+    int m_nCount; // all seen; the first MAX_MESSAGES are kept
     int m_nAnswer;
 };

@@ -1,23 +1,28 @@
-// Control-directory client of the bus simulator for the Win32 tests. Files are opened with
-// full sharing because the sim replaces DIR/ack and DIR/state by rename while we read them.
+// Control-directory client of the bus simulator for the Win32 tests. The sim replaces DIR/ack
+// and DIR/state by rename while we read them; a read that misses one is simply repeated.
 #include "tests/win32/SimBus.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+
+#include "tests/win32/SearchTestSupport.h"
+
+namespace
+{
+const DWORD ACK_TIMEOUT_MS = 3000;
+}
 
 std::string fnUnixToWinePath(const std::string& sUnix)
 {
-    if (sUnix.empty())
-        return sUnix;
-    if (sUnix.size() > 1 && sUnix[1] == ':')
-        return sUnix; // already a Windows path
+    if (sUnix.empty() || (sUnix.size() > 1 && sUnix[1] == ':'))
+        return sUnix; // nothing, or already a Windows path
     std::string sWin = "Z:" + sUnix;
     for (char& ch : sWin)
-        if (ch == '/')
-            ch = '\\';
+        ch = ch == '/' ? '\\' : ch;
     return sWin;
 }
 
@@ -29,146 +34,57 @@ SimBus::SimBus() : m_nCom(0), m_lSeq(0)
     const char* pchCom = getenv("VQ_TEST_COM");
     if (pchCom != nullptr)
         m_nCom = atoi(pchCom);
-    long lAck = ReadAck();
-    m_lSeq = lAck > 0 ? lAck : 0;
+    m_lSeq = std::max(ReadAck(), 0L);
 }
 
 bool SimBus::Available() const
 {
-    if (m_sDir.empty() || m_nCom <= 0)
-        return false;
-    DWORD dwAttr = GetFileAttributesA((m_sDir + "\\ready").c_str());
-    return dwAttr != INVALID_FILE_ATTRIBUTES;
-}
-
-int SimBus::ComNumber() const
-{
-    return m_nCom;
-}
-
-std::string SimBus::ReadFile(const char* pchName) const
-{
-    if (m_sDir.empty())
-        return "";
-    std::string sPath = m_sDir + "\\" + pchName;
-    HANDLE hFile = CreateFileA(sPath.c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return "";
-    std::string sText;
-    char achBuf[4096];
-    DWORD dwRead = 0;
-    while (::ReadFile(hFile, achBuf, sizeof(achBuf), &dwRead, nullptr) && dwRead > 0)
-        sText.append(achBuf, dwRead);
-    CloseHandle(hFile);
-    return sText;
+    return !m_sDir.empty() && m_nCom > 0 &&
+           GetFileAttributesA((m_sDir + "\\ready").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 long SimBus::ReadAck() const
 {
-    std::string sAck = ReadFile("ack");
+    const std::string sAck = m_sDir.empty() ? "" : fnReadAll(m_sDir + "\\ack");
     return sAck.empty() ? -1 : strtol(sAck.c_str(), nullptr, 10);
 }
 
-bool SimBus::Command(const std::string& sVerbAndArgs)
+bool SimBus::Command(const char* pchFormat, ...)
 {
-    if (m_sDir.empty())
+    const long lSeq = ++m_lSeq;
+    char achLine[256];
+    int n = snprintf(achLine, sizeof(achLine), "%ld ", lSeq);
+    va_list pArgs;
+    va_start(pArgs, pchFormat);
+    vsnprintf(achLine + n, sizeof(achLine) - n - 1, pchFormat, pArgs);
+    va_end(pArgs);
+    strcat(achLine, "\n");
+    FILE* pFile = m_sDir.empty() ? nullptr : fopen((m_sDir + "\\commands").c_str(), "ab");
+    bool bWritten = pFile != nullptr && fputs(achLine, pFile) >= 0;
+    if (pFile != nullptr && fclose(pFile) != 0)
+        bWritten = false;
+    if (!bWritten)
     {
-        ADD_FAILURE() << "VQ_SIM_CONTROL is not set";
+        ADD_FAILURE() << "cannot append to the simulator's commands in \"" << m_sDir << "\"";
         return false;
     }
-    long lSeq = ++m_lSeq;
-    char achSeq[24];
-    snprintf(achSeq, sizeof(achSeq), "%ld ", lSeq);
-    std::string sLine = achSeq + sVerbAndArgs + "\n";
-
-    std::string sPath = m_sDir + "\\commands";
-    HANDLE hFile = CreateFileA(sPath.c_str(), FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+    if (!fnWaitUntil([&] { return ReadAck() == lSeq; }, ACK_TIMEOUT_MS))
     {
-        ADD_FAILURE() << "cannot open " << sPath << ", error " << GetLastError();
+        ADD_FAILURE() << "the simulator did not acknowledge \"" << achLine << "\" within "
+                      << ACK_TIMEOUT_MS << " ms";
         return false;
-    }
-    DWORD dwWritten = 0;
-    BOOL bOk =
-        WriteFile(hFile, sLine.data(), static_cast<DWORD>(sLine.size()), &dwWritten, nullptr);
-    CloseHandle(hFile);
-    if (!bOk || dwWritten != sLine.size())
-    {
-        ADD_FAILURE() << "cannot append to " << sPath;
-        return false;
-    }
-
-    DWORD dwStart = GetTickCount();
-    while (ReadAck() != lSeq)
-    {
-        if (GetTickCount() - dwStart > ACK_TIMEOUT_MS)
-        {
-            ADD_FAILURE() << "the simulator did not acknowledge \"" << sVerbAndArgs << "\" within "
-                          << ACK_TIMEOUT_MS << " ms";
-            return false;
-        }
-        Sleep(5);
     }
     return true;
 }
 
-bool SimBus::Reset(const std::string& sModules)
-{
-    return Command("reset " + sModules);
-}
-
-bool SimBus::Fault(const std::string& sRule)
-{
-    return Command("fault " + sRule);
-}
-
-bool SimBus::Clear(uint8_t chAddress)
-{
-    char ach[16];
-    snprintf(ach, sizeof(ach), "clear %02X", chAddress);
-    return Command(ach);
-}
-
-bool SimBus::Inputs(uint8_t chAddress, uint8_t chInputs)
-{
-    char ach[24];
-    snprintf(ach, sizeof(ach), "inputs %02X %02X", chAddress, chInputs);
-    return Command(ach);
-}
-
-bool SimBus::Analog(uint8_t chAddress, int nChannel, double dValue)
-{
-    char ach[64];
-    snprintf(ach, sizeof(ach), "analog %02X %d %.4f", chAddress, nChannel, dValue);
-    return Command(ach);
-}
-
-std::string SimBus::State() const
-{
-    return ReadFile("state");
-}
-
 std::string SimBus::StateOf(uint8_t chAddress) const
 {
-    char achPrefix[4];
-    snprintf(achPrefix, sizeof(achPrefix), "%02X,", chAddress);
-    std::string sState = State();
-    size_t nPos = 0;
-    while (nPos < sState.size())
-    {
-        size_t nEnd = sState.find('\n', nPos);
-        if (nEnd == std::string::npos)
-            nEnd = sState.size();
-        std::string sLine = sState.substr(nPos, nEnd - nPos);
-        if (!sLine.empty() && sLine.back() == '\r')
-            sLine.pop_back();
-        if (sLine.size() >= 3 && _strnicmp(sLine.c_str(), achPrefix, 3) == 0)
-            return sLine;
-        nPos = nEnd + 1;
-    }
-    return "";
+    char achPrefix[8];
+    snprintf(achPrefix, sizeof(achPrefix), "\n%02X,", chAddress);
+    const std::string sState = "\n" + (m_sDir.empty() ? "" : fnReadAll(m_sDir + "\\state"));
+    const size_t nAt = sState.find(achPrefix);
+    if (nAt == std::string::npos)
+        return "";
+    const std::string sLine = sState.substr(nAt + 1, sState.find('\n', nAt + 1) - nAt - 1);
+    return sLine.empty() || sLine.back() != '\r' ? sLine : sLine.substr(0, sLine.size() - 1);
 }

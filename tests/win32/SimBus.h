@@ -15,28 +15,33 @@ class SimBus
 
     // True when the environment names a control dir whose sim has created DIR/ready.
     bool Available() const;
-    int ComNumber() const; // VQ_TEST_COM, 0 when unset
+    int ComNumber() const { return m_nCom; } // VQ_TEST_COM, 0 when unset
 
     // Each returns true once the sim acknowledged the command; a timeout adds a test failure.
-    bool Reset(const std::string& sModules); // "01,4652,ascii,9600 02,4618,rtu,19200"
-    bool Fault(const std::string& sRule);    // "01:silent", "02:delay=300"
-    bool Clear(uint8_t chAddress);
-    bool Inputs(uint8_t chAddress, uint8_t chInputs);
-    bool Analog(uint8_t chAddress, int nChannel, double dValue);
-    bool Command(const std::string& sVerbAndArgs);
+    bool Command(const char* pchFormat, ...); // the verb and its arguments, printf style
+    bool Reset(const std::string& sModules)   // "01,4652,ascii,9600 02,4618,rtu,19200"
+    {
+        return Command("reset %s", sModules.c_str());
+    }
+    bool Fault(const char* pchRule) { return Command("fault %s", pchRule); } // "01:silent"
+    bool Clear(uint8_t chAddress) { return Command("clear %02X", chAddress); }
+    bool Inputs(uint8_t chAddress, uint8_t chInputs)
+    {
+        return Command("inputs %02X %02X", chAddress, chInputs);
+    }
+    bool Analog(uint8_t chAddress, int nChannel, double dValue)
+    {
+        return Command("analog %02X %d %.4f", chAddress, nChannel, dValue);
+    }
     // The USB adapter pulled out (the open port's line hangs up, COMn is gone) and put back
     // (a fresh line behind the same COMn, to be opened again). The modules keep their state.
     bool Unplug() { return Command("unplug"); }
     bool Plug() { return Command("plug"); }
 
-    std::string State() const; // the whole DIR/state file, "" when absent
     // The state line of one module ("01,4652,ascii,9600 outputs=00"), "" when absent.
     std::string StateOf(uint8_t chAddress) const;
 
-    static const DWORD ACK_TIMEOUT_MS = 3000;
-
   private:
-    std::string ReadFile(const char* pchName) const;
     long ReadAck() const;
 
     std::string m_sDir;
