@@ -9,7 +9,6 @@
 #include <cstring>
 #include <fstream>
 
-#include "serial/CommIo.h"
 #include "serial/CommPort.h"
 #include "serial/CommSettings.h"
 #include "tests/win32/MessageCapture.h"
@@ -229,9 +228,4 @@ std::vector<std::string> fnSimLogFramesSince(size_t nOffset, const char* pchWay)
         nPos = nEnd + 1;
     }
     return asFrames;
-}
-
-bool fnWaitSearchPairEnded(DWORD dwTimeoutMs)
-{
-    return fnCommPairWait(gstCommTRCModuleSearch, dwTimeoutMs);
 }

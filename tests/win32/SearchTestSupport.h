@@ -93,6 +93,3 @@ class SimTest : public testing::Test
     }
     SimBus m_stBus;
 };
-
-// Waits, handling sent messages, until no thread of the search pair runs; false on timeout.
-bool fnWaitSearchPairEnded(DWORD dwTimeoutMs);

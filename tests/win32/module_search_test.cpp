@@ -55,7 +55,7 @@ class ModuleSearchTest : public SimTest
     {
         LoopTimer::Cancel();
         g_wStopCommand = IDOK;
-        EXPECT_TRUE(fnWaitSearchPairEnded(3000));
+        EXPECT_TRUE(fnCommPairWait(gstCommTRCModuleSearch, 3000));
         gstModuleSearch.m_hListBox = NULL;
         if (m_stBus.Available())
             m_stBus.Reset("01,4652,ascii,9600");
@@ -175,7 +175,7 @@ TEST_F(ModuleSearchTest, StopOrEscapeEndsTheDialogAtOnceAndBothThreadsSoon)
         SendMessageA(m_stList.Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("[7FH] 4618"));
         ASSERT_EQ(stRow.nResult, Search(0x00, stRow.dwStopMs, fnClickStop));
         EXPECT_LE(m_dwEnd - g_dwStopClick.load(), 100u) << "the dialog did not close at once";
-        ASSERT_TRUE(fnWaitSearchPairEnded(3000));
+        ASSERT_TRUE(fnCommPairWait(gstCommTRCModuleSearch, 3000));
         DWORD dwLatency = GetTickCount() - g_dwStopClick.load();
         // At worst the rest of a reply wait and the transmit thread's closing pause.
         EXPECT_LE(dwLatency, QUERY_MS + 500 + 300);
@@ -232,5 +232,6 @@ TEST_F(ModuleSearchTest, TheCreationFailureOfTheTransmitThreadIsReportedAndNothi
         stCapture.Last().wsText);
     EXPECT_EQ(std::wstring(L"VQ4600Utility"), stCapture.Last().wsCaption);
     EXPECT_EQ(static_cast<UINT>(MB_ICONHAND), stCapture.Last().uIcon);
-    EXPECT_TRUE(fnWaitSearchPairEnded(COMM_WAIT_MS + 300)) << "the receive thread ran on";
+    EXPECT_TRUE(fnCommPairWait(gstCommTRCModuleSearch, COMM_WAIT_MS + 300))
+        << "the receive thread ran on";
 }

@@ -223,8 +223,6 @@ TEST_F(SearchListFileTest, LoadRefusesBadFilesWithTheExactMessageAndKeepsTheList
         const wchar_t* pwchMessage; // nullptr: accepted
         uint32_t dwLines;           // lines after an accepted load
     };
-    std::string sVersion2 = fnGoodFile(1);
-    fnPutLe(sVersion2, 0, 2);
     const std::string sNone;
 
     const Row astRows[] = {
@@ -232,7 +230,6 @@ TEST_F(SearchListFileTest, LoadRefusesBadFilesWithTheExactMessageAndKeepsTheList
         {"a folder", sNone, m_sDir, OPEN_ERROR, 0},
         // offset 0 of a process's memory is never mapped: the read itself fails
         {"unreadable", sNone, "Z:\\proc\\self\\mem", READ_ERROR, 0},
-        {"version2.sli", sVersion2, sNone, CONTENT_ERROR, 0},
         {"empty.sli", sNone, sNone, CONTENT_ERROR, 0},
         {"cut-record.sli", fnGoodFile(3).substr(0, 8 + 2 * RECORD_SIZE + 100), sNone, CONTENT_ERROR,
          0},
