@@ -1,6 +1,5 @@
 // Message box capture for the Win32 tests. The hook may run on worker threads, so the record
-// is kept under a critical section, and WaitFor lets a test wait for a worker's message with a
-// timeout instead of sleeping.
+// is kept under a critical section.
 #include "tests/win32/MessageCapture.h"
 
 #include "res/GbkText.h"
@@ -20,9 +19,7 @@ std::wstring fnWide(const char* pchGbk)
 }
 } // namespace
 
-MessageCapture::MessageCapture(int nAnswer)
-    : m_hSeen(CreateEventA(nullptr, FALSE, FALSE, nullptr)), m_astMessages{}, m_nCount(0),
-      m_nAnswer(nAnswer)
+MessageCapture::MessageCapture(int nAnswer) : m_astMessages{}, m_nCount(0), m_nAnswer(nAnswer)
 {
     InitializeCriticalSection(&m_csLock);
     g_pstActive = this;
@@ -33,8 +30,6 @@ MessageCapture::~MessageCapture()
 {
     fnSetMessageBoxHook(nullptr);
     g_pstActive = nullptr;
-    if (m_hSeen != nullptr)
-        CloseHandle(m_hSeen);
     DeleteCriticalSection(&m_csLock);
 }
 
@@ -56,7 +51,6 @@ void MessageCapture::Record(HWND hOwner, const char* pchText, const char* pchCap
         m_astMessages[m_nCount] = stMessage;
     ++m_nCount;
     LeaveCriticalSection(&m_csLock);
-    SetEvent(m_hSeen);
 }
 
 int MessageCapture::Count() const
@@ -75,17 +69,4 @@ CapturedMessage MessageCapture::At(int nIndex) const
         stMessage = m_astMessages[nIndex];
     LeaveCriticalSection(&m_csLock);
     return stMessage;
-}
-
-bool MessageCapture::WaitFor(int nCount, DWORD dwTimeoutMs) const
-{
-    DWORD dwStart = GetTickCount();
-    while (Count() < nCount)
-    {
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        if (dwElapsed >= dwTimeoutMs)
-            return false;
-        WaitForSingleObject(m_hSeen, dwTimeoutMs - dwElapsed);
-    }
-    return true;
 }

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "tests/win32/SearchTestSupport.h"
+
 struct CapturedMessage
 {
     HWND hOwner;
@@ -28,7 +30,10 @@ class MessageCapture
     CapturedMessage At(int nIndex) const; // a copy; taken under the lock
     CapturedMessage Last() const { return At(Count() - 1); }
     // Waits until at least nCount messages were seen; false after dwTimeoutMs.
-    bool WaitFor(int nCount, DWORD dwTimeoutMs) const;
+    bool WaitFor(int nCount, DWORD dwTimeoutMs) const
+    {
+        return fnWaitUntil([&] { return Count() >= nCount; }, dwTimeoutMs);
+    }
 
   private:
     static int Hook(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType);
@@ -36,7 +41,6 @@ class MessageCapture
 
     static const int MAX_MESSAGES = 64;
     mutable CRITICAL_SECTION m_csLock;
-    HANDLE m_hSeen; // auto-reset, set after every recorded message
     CapturedMessage m_astMessages[MAX_MESSAGES];
     int m_nCount; // all seen; the first MAX_MESSAGES are kept
     int m_nAnswer;
