@@ -246,9 +246,10 @@ TEST_F(ModuleSetTest, EachChangeSendsItsLiteralFramesAndTheModuleTakesIt)
     }
 }
 
-// The report box of a write through the live line: its text (the classification is the core
-// tests'), caption, icon and owner, after one reply window per frame; a reply in pieces or
-// late, a flood, and RTU step 2 going to the new address whatever step 1 gave.
+// The report box of a write through the live line: every report text once (which reply is
+// which class is the core tests'), caption, icon and owner, after one reply window per frame;
+// a reply in pieces or late, a flood, and RTU step 2 going to the new address whatever step 1
+// gave.
 TEST_F(ModuleSetTest, EachFaultGivesItsExactReport)
 {
     struct Row
@@ -274,6 +275,17 @@ TEST_F(ModuleSetTest, EachFaultGivesItsExactReport)
          "E5",
          "TXT_SET_RTU_ADDR_NO_REPLY",
          "TXT_SET_RTU_BAUD_NO_REPLY"},
+        {R, {"E4:badsum", "E5:badsum"}, "E5", "TXT_SET_RTU_ADDR_CRC", "TXT_SET_RTU_BAUD_CRC"},
+        {R,
+         {"E4:refuse=01", "E5:refuse=03"},
+         "E5",
+         "TXT_SET_RTU_ADDR_EXC01",
+         "TXT_SET_RTU_BAUD_EXC03"},
+        {R,
+         {"E4:refuse=02", "E5:refuse=01"},
+         "E5",
+         "TXT_SET_RTU_ADDR_UNKNOWN",
+         "TXT_SET_RTU_BAUD_EXC01"},
         // 00 is illegal; step 2 goes to 00 anyway.
         {R, {}, "00", "TXT_SET_RTU_ADDR_EXC03", "TXT_SET_RTU_BAUD_NO_REPLY"},
         {R, {"E5:refuse=04"}, "E5", "TXT_SET_RTU_ADDR_OK", "TXT_SET_RTU_BAUD_EXC04"},
