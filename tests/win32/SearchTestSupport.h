@@ -1,6 +1,7 @@
-// Shared pieces of the worker-pair and search tests: the simulator's port opened the way the
-// program opens it, a hidden listbox in place of the list panel's, a modal-loop timer that
-// drives a dialog, and the frames the PC wrote as the simulator logged them.
+// Shared pieces of the Win32 tests: the fixture of the tests that need the simulator, the
+// simulator's port opened the way the program opens it, a hidden listbox in place of the list
+// panel's, a modal-loop timer that drives a dialog, the frames as the simulator logged them,
+// and the expected texts from res/texts.tsv.
 #pragma once
 
 #include <windows.h>

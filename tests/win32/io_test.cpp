@@ -69,21 +69,16 @@ DWORD WINAPI fnDialogThread(LPVOID pvParam)
     return 0;
 }
 
-// Bit k set where control k answers uMsg with lOn.
-uint32_t fnBits(const HWND* ahWnd, uint32_t dwCount, UINT uMsg, WPARAM wParam, LRESULT lOn)
-{
-    uint32_t dwBits = 0;
-    for (uint32_t k = 0; k < dwCount; ++k)
-        dwBits |= SendMessageA(ahWnd[k], uMsg, wParam, 0) == lOn ? 1u << k : 0;
-    return dwBits;
-}
-
 // The inputs the lamps of a digital window show, bit k for INk.
 uint32_t fnLamps(const ModelDef& stModel)
 {
     const IOViewDigital& stView = &stModel == &M4652 ? gstIOView_4652 : gstIOView_4618;
-    return fnBits(stView.m_ahLamp, stView.m_pstData->m_stModel.wInputs, STM_GETIMAGE, IMAGE_BITMAP,
-                  reinterpret_cast<LRESULT>(stView.m_stLamps.fnOn()));
+    const LRESULT lOn = reinterpret_cast<LRESULT>(stView.m_stLamps.fnOn());
+    uint32_t dwBits = 0;
+    for (uint32_t k = 0; k < stView.m_pstData->m_stModel.wInputs; ++k)
+        dwBits |=
+            SendMessageA(stView.m_ahLamp[k], STM_GETIMAGE, IMAGE_BITMAP, 0) == lOn ? 1u << k : 0;
+    return dwBits;
 }
 
 // A value field of the window thread's Unicode dialog, read from the test thread (ASCII).

@@ -1,8 +1,7 @@
-// The main window built in-process and kept hidden: the exact layout with and without the toolbar,
-// what each button sends and shows as its tip, the menu, information and status texts (from
-// res/texts.tsv, whatever the code page), the list's clear command and
-// the IO control preconditions. The window is created once for the whole suite (its class and
-// panels are global, as in the program).
+// The main window built in-process and kept hidden: a hidden toolbar staying hidden, what each
+// button sends and shows as its tip, the menu and status texts (from res/texts.tsv, whatever the
+// code page), the list's clear command and the IO control preconditions. The window is created once
+// for the whole suite (its class and panels are global, as in the program).
 #include "res/resource.h"
 #include "search/ModuleList.h"
 #include "shell/ListPanel.h"
