@@ -11,7 +11,7 @@ endif()
 target_link_libraries(vq_soak_hook psapi user32 gdi32 kernel32)
 
 set(VQ_SOAK_DRIVER_SOURCES tests/gui/GuiDriver.cpp tests/gui/GuiSteps.cpp tests/gui/SimControl.cpp
-                           tests/soak/ResourceProbe.cpp tests/soak/SoakSteps.cpp)
+                           tests/soak/ResourceProbe.cpp tests/soak/SoakSteps.cpp res/Texts.cpp)
 add_executable(vq_soak tests/soak/soak_main.cpp ${VQ_SOAK_DRIVER_SOURCES})
 target_link_libraries(vq_soak user32 kernel32)
 add_dependencies(vq_soak vq_soak_hook)

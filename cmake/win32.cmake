@@ -25,6 +25,7 @@ if(VQ_WIN32_TEST_SOURCES)
 endif()
 
 file(GLOB VQ_GUI_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
+list(APPEND VQ_GUI_DRIVER_SOURCES ${CMAKE_SOURCE_DIR}/res/Texts.cpp)
 if(VQ_GUI_DRIVER_SOURCES)
     # The driver's menu probe: a hook module it loads into the program (tests/gui/MenuProbe.h).
     add_library(vq_gui_hook SHARED tests/gui/hook/MenuProbeHook.cpp)
