@@ -60,6 +60,8 @@ class Bus
     // or noise run heard goes to heard (for the log) when it is given.
     void feed(const uint8_t* data, size_t n, uint32_t lineBaud, int64_t nowMs,
               std::vector<Emission>& out, std::vector<Bytes>* heard = nullptr);
+    // Forgets a frame half heard, as a line that went away would.
+    void dropPartial() { m_splitter = FrameSplitter(); }
     // For tests: one request in, every byte the bus answers with, whatever its timing.
     Bytes exchange(const Bytes& request, uint32_t lineBaud, int64_t nowMs = 0);
 

@@ -44,6 +44,13 @@ bool runVerb(Bus& bus, const std::string& verb, const std::vector<std::string>& 
         result.quit = true;
         return true;
     }
+    if (verb == "unplug" || verb == "plug")
+    {
+        if (!args.empty())
+            return (result.error = verb + " takes no arguments", false);
+        result.line = verb == "plug" ? LineChange::Plug : LineChange::Unplug;
+        return true;
+    }
     if (args.empty() || !parseAddress(args[0], address))
     {
         result.error = verb + ": expected a two-digit hex address";

@@ -12,11 +12,20 @@
 namespace vqsim
 {
 
+// What a control line asks of the line itself, which the bus does not own.
+enum class LineChange
+{
+    None,
+    Unplug,
+    Plug
+};
+
 // One control line "SEQ VERB ARGS...". seq is empty when the line has none.
 struct ControlResult
 {
     std::string seq;
     bool quit = false;
+    LineChange line = LineChange::None;
     bool ok = true;
     std::string error;
 };

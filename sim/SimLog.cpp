@@ -25,7 +25,7 @@ bool FrameLog::open(const std::string& path, std::string& error)
     return true;
 }
 
-std::string formatLogLine(const char* direction, const uint8_t* data, size_t n)
+std::string logStamp()
 {
     timeval tv{};
     gettimeofday(&tv, nullptr);
@@ -35,7 +35,20 @@ std::string formatLogLine(const char* direction, const uint8_t* data, size_t n)
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
                   local.tm_sec, static_cast<int>(tv.tv_usec / 1000));
-    return std::string(stamp) + " " + direction + " " + hexDump(data, n);
+    return stamp;
+}
+
+std::string formatLogLine(const char* direction, const uint8_t* data, size_t n)
+{
+    return logStamp() + " " + direction + " " + hexDump(data, n);
+}
+
+void FrameLog::note(const std::string& text)
+{
+    if (!m_file)
+        return;
+    std::fprintf(m_file, "%s %s\n", logStamp().c_str(), text.c_str());
+    std::fflush(m_file);
 }
 
 void FrameLog::write(const char* direction, const uint8_t* data, size_t n)

@@ -25,6 +25,8 @@ class FrameLog
     {
         write(direction, bytes.data(), bytes.size());
     }
+    // An event on the line that is no frame: "HH:MM:SS.mmm line unplugged".
+    void note(const std::string& text);
 
   private:
     FILE* m_file = nullptr;
@@ -32,5 +34,7 @@ class FrameLog
 
 // "HH:MM:SS.mmm <direction> <hex bytes>" for the local time now.
 std::string formatLogLine(const char* direction, const uint8_t* data, size_t n);
+// "HH:MM:SS.mmm" for the local time now.
+std::string logStamp();
 
 } // namespace vqsim

@@ -39,6 +39,7 @@ PtyLink::~PtyLink()
 bool PtyLink::open(const std::string& linkPath, std::string& error)
 {
     close();
+    m_homePath = linkPath;
     m_master = posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0)
     {
@@ -128,6 +129,18 @@ void PtyLink::close()
     if (m_master >= 0)
         ::close(m_master);
     m_watch = m_slave = m_master = -1;
+}
+
+void PtyLink::unplug()
+{
+    const std::string home = m_homePath;
+    close();
+    m_homePath = home;
+}
+
+bool PtyLink::plug(std::string& error)
+{
+    return plugged() || open(m_homePath, error);
 }
 
 uint32_t PtyLink::lineBaud() const

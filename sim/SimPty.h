@@ -23,6 +23,11 @@ class PtyLink
     // (an old link or file there is replaced).
     bool open(const std::string& linkPath, std::string& error);
     void close();
+    // A USB adapter pulled out: the master is closed, so a client's open port sees a hung-up
+    // line, and the link is removed. plug() makes a fresh pty behind the same link path.
+    void unplug();
+    bool plug(std::string& error);
+    bool plugged() const { return m_master >= 0; }
 
     int master() const { return m_master; }
     int watch() const { return m_watch; } // -1 without inotify
@@ -40,6 +45,7 @@ class PtyLink
     int m_watch = -1;
     std::string m_slaveName;
     std::string m_linkPath;
+    std::string m_homePath; // the link path given to open(), kept while unplugged
 };
 
 } // namespace vqsim

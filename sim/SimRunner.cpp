@@ -178,7 +178,9 @@ void Runner::pollControl()
 {
     for (const std::string& line : m_control->takeLines())
     {
-        const ControlResult result = runControlLine(m_bus, line);
+        ControlResult result = runControlLine(m_bus, line);
+        if (result.ok && result.line != LineChange::None)
+            result.ok = changeLine(result.line, result.error);
         if (!result.ok)
             std::fprintf(stderr, "vqbus-sim: control \"%s\": %s\n", line.c_str(),
                          result.error.c_str());
@@ -193,6 +195,29 @@ void Runner::pollControl()
             return;
         }
     }
+}
+
+// Unplug: what was on its way to the PC and a frame half heard go with the line; the
+// modules keep their state. Plug: a fresh pty behind the same link. Each is a no-op when the
+// line is already so.
+bool Runner::changeLine(LineChange change, std::string& error)
+{
+    if (change == LineChange::Unplug && m_link.plugged())
+    {
+        m_link.unplug();
+        m_queue.clear();
+        m_bus.dropPartial();
+        if (m_log)
+            m_log->note("line unplugged");
+    }
+    else if (change == LineChange::Plug && !m_link.plugged())
+    {
+        if (!m_link.plug(error))
+            return false;
+        if (m_log)
+            m_log->note("line plugged " + m_link.slaveName());
+    }
+    return true;
 }
 
 } // namespace vqsim

@@ -47,6 +47,7 @@ class Runner
     void readFromPc(int64_t now);
     void writeDue(int64_t now);
     void pollControl();
+    bool changeLine(LineChange change, std::string& error);
     int timeoutMs(int maxWaitMs, int64_t now) const;
 
     Bus& m_bus;

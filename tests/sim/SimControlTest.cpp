@@ -1,14 +1,11 @@
-// The command-line and control-directory contract: module and fault texts, control verbs,
-// and the files others read (commands taken line by line, ack, state written whole).
+// The command-line and control-line contract: module and fault texts, and what each
+// control verb does to the bus.
 #include "SimTestUtil.h"
 
 #include "sim/SimControl.h"
 #include "sim/SimRunner.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
 
 using namespace vqsim;
 using namespace vqsim_test;
@@ -115,6 +112,8 @@ TEST(SimControlVerbs, EachVerbActsOnTheBus)
         {"10 reset 07,9999,ascii,9600", false, S("$07M\r"), S("!074624\r")},
         {"11 ramp 07", true, {}, {}},
         {"12 frobnicate", false, {}, {}},
+        {"14 unplug", true, {}, {}},
+        {"15 plug COM5", false, {}, {}},
     };
     for (const Case& c : cases)
     {
@@ -130,75 +129,6 @@ TEST(SimControlVerbs, EachVerbActsOnTheBus)
     }
     EXPECT_EQ(runControlLine(bus, "13 quit").quit, true);
     EXPECT_EQ(runControlLine(bus, "13 quit").seq, "13");
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-class ControlDirTest : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/vqsim-ctl-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
-    }
-    void TearDown() override
-    {
-        for (const char* name : {"ready", "ack", "state", "commands"})
-            unlink((m_dir + "/" + name).c_str());
-        rmdir(m_dir.c_str());
-    }
-    void Append(const std::string& text)
-    {
-        std::ofstream out(m_dir + "/commands", std::ios::app);
-        out << text;
-    }
-    std::string m_dir;
-};
-
-TEST_F(ControlDirTest, TakesOnlyWholeLinesAndRemovesStaleFiles)
-{
-    Append("99 quit\n");
-    ControlDir control;
-    std::string error;
-    ASSERT_TRUE(control.open(m_dir, error)) << error;
-    EXPECT_TRUE(control.takeLines().empty()); // the old run's commands are gone
-    Append("1 inputs 01 0F\n2 fau");
-    EXPECT_EQ(control.takeLines(), std::vector<std::string>{"1 inputs 01 0F"});
-    Append("lt 01:silent\r\n\n");
-    EXPECT_EQ(control.takeLines(), std::vector<std::string>{"2 fault 01:silent"});
-    EXPECT_TRUE(control.takeLines().empty());
-}
-
-TEST_F(ControlDirTest, RunnerAcksAndWritesState)
-{
-    ControlDir control;
-    std::string error;
-    ASSERT_TRUE(control.open(m_dir, error)) << error;
-    Bus bus;
-    MakeBus(bus, {"01,4652,ascii,9600"});
-    PtyLink link;
-    ASSERT_TRUE(link.open("", error)) << error;
-    Runner runner(bus, link, &control, nullptr);
-    EXPECT_EQ(ReadFile(m_dir + "/state"), "01,4652,ascii,9600 outputs=00\n");
-    Append("5 reset 02,4652D,rtu,19200 03,4624,chk,1200\n6 bogus\n");
-    runner.step(50);
-    runner.step(50);
-    EXPECT_EQ(ReadFile(m_dir + "/ack"), "6\n");
-    EXPECT_EQ(ReadFile(m_dir + "/state"),
-              "02,4652D,rtu,19200 outputs=00\n03,4624,chk,1200 outputs=00\n");
-    Append("7 quit\n");
-    for (int i = 0; i < 5 && !runner.quitRequested(); ++i)
-        runner.step(20);
-    EXPECT_TRUE(runner.quitRequested());
-    EXPECT_EQ(ReadFile(m_dir + "/ack"), "7\n");
 }
 
 } // namespace

@@ -1,19 +1,22 @@
-// End to end through a real pseudo-terminal: a client opens the link as a COM port would,
-// sets the line's rate, writes a query and reads the reply, while the simulator's loop runs
-// on a thread of its own.
+// End to end through a real pseudo-terminal and the control directory: a client opens the
+// link as a COM port would, sets the line's rate, writes frames and reads what comes back,
+// while the test turns the simulator's loop step by step and steers it as others do, by
+// appending to DIR/commands and reading DIR/ack and DIR/state.
 #include "SimTestUtil.h"
 
 #include "sim/SimRunner.h"
 
-#include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <poll.h>
+#include <memory>
 #include <regex>
+#include <sstream>
 #include <sys/stat.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
+#include <utility>
 
 using namespace vqsim;
 using namespace vqsim_test;
@@ -30,118 +33,185 @@ class PtyTest : public ::testing::Test
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         m_dir = tmpl;
         m_linkPath = m_dir + "/com5";
-        m_logPath = m_dir + "/log";
         MakeBus(m_bus, {"01,4652,ascii,9600", "02,4618,ascii,19200"});
         std::string error;
-        ASSERT_TRUE(m_log.open(m_logPath, error)) << error;
+        ASSERT_TRUE(m_log.open(m_dir + "/log", error)) << error;
+        ASSERT_TRUE(m_control.open(m_dir + "/ctl", error)) << error;
         ASSERT_TRUE(m_link.open(m_linkPath, error)) << error;
-        m_runner.reset(new Runner(m_bus, m_link, nullptr, &m_log));
-        m_thread = std::thread(
-            [this]
-            {
-                while (!m_stop)
-                    m_runner->step(10);
-            });
+        m_runner.reset(new Runner(m_bus, m_link, &m_control, &m_log));
     }
     void TearDown() override
     {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
+        if (m_client >= 0)
+            close(m_client);
         m_link.close();
-        unlink(m_logPath.c_str());
-        rmdir(m_dir.c_str());
+        ASSERT_EQ(std::system(("rm -rf " + m_dir).c_str()), 0);
     }
-    static void SetRaw(int fd, speed_t speed)
+    void SetRaw(speed_t speed)
     {
         termios tio{};
-        tcgetattr(fd, &tio);
+        tcgetattr(m_client, &tio);
         cfmakeraw(&tio);
         cfsetispeed(&tio, speed);
         cfsetospeed(&tio, speed);
-        tcsetattr(fd, TCSANOW, &tio);
+        tcsetattr(m_client, TCSANOW, &tio);
     }
-    int OpenClient(speed_t speed)
+    void OpenClient()
     {
-        const int fd = open(m_linkPath.c_str(), O_RDWR | O_NOCTTY);
-        SetRaw(fd, speed);
-        return fd;
+        if (m_client >= 0)
+            close(m_client);
+        m_client = open(m_linkPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(m_client, 0) << std::strerror(errno);
+        SetRaw(B9600);
     }
-    // Reads until `want` bytes came or the line stayed quiet for quietMs.
-    static std::string ReadReply(int fd, size_t want, int quietMs)
+    void Send(const char* text)
     {
-        std::string got;
-        while (got.size() < want)
+        ASSERT_EQ(write(m_client, text, std::strlen(text)), ssize_t(std::strlen(text)));
+    }
+    // Turns the loop for ms; when read, what reaches the client goes to m_got and the time
+    // each CR arrived to m_crMs.
+    void Pump(int ms, bool read = true)
+    {
+        const int64_t end = monotonicMs() + ms;
+        while (monotonicMs() < end)
         {
-            pollfd p = {fd, POLLIN, 0};
-            if (poll(&p, 1, quietMs) <= 0)
-                break;
+            m_runner->step(2);
             char buf[256];
-            ssize_t n = read(fd, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            got.append(buf, static_cast<size_t>(n));
+            for (ssize_t n; read && (n = ::read(m_client, buf, sizeof buf)) > 0;)
+                for (ssize_t i = 0; i < n; ++i)
+                    if ((m_got += buf[i]).back() == '\r')
+                        m_crMs.push_back(monotonicMs());
         }
-        return got;
+    }
+    std::string Take() { return std::exchange(m_got, {}); }
+    std::string Exchange(const char* text, int ms)
+    {
+        Send(text);
+        Pump(ms);
+        return Take();
+    }
+    // One control line; the next SEQ is the ack the simulator must have written.
+    void Control(const std::string& verb)
+    {
+        std::ofstream(m_dir + "/ctl/commands", std::ios::app) << ++m_seq << " " << verb << "\n";
+        Pump(40);
+        EXPECT_EQ(ReadFile(m_dir + "/ctl/ack"), std::to_string(m_seq) + "\n") << verb;
+    }
+    static std::string ReadFile(const std::string& path)
+    {
+        std::stringstream ss;
+        ss << std::ifstream(path).rdbuf();
+        return ss.str();
     }
 
-    std::string m_dir, m_linkPath, m_logPath;
+    std::string m_dir, m_linkPath;
     Bus m_bus;
     FrameLog m_log;
+    ControlDir m_control;
     PtyLink m_link;
     std::unique_ptr<Runner> m_runner;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
+    int m_client = -1;
+    int m_seq = 0;
+    std::string m_got;
+    std::vector<int64_t> m_crMs;
 };
 
-TEST_F(PtyTest, NameQueryThroughTheLink)
+TEST_F(PtyTest, NameQueryAtTheLinesRate)
 {
-    int fd = OpenClient(B9600);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "$01M\r", 5), 5);
-    EXPECT_EQ(ReadReply(fd, 8, 2000), "!014652\r");
+    OpenClient();
+    EXPECT_EQ(Exchange("$01M\r", 50), "!014652\r");
     // The module at 02 runs at 19200: silent until the client changes the rate.
-    ASSERT_EQ(write(fd, "$02M\r", 5), 5);
-    EXPECT_EQ(ReadReply(fd, 8, 200), "");
-    SetRaw(fd, B19200);
-    ASSERT_EQ(write(fd, "$02M\r", 5), 5);
-    EXPECT_EQ(ReadReply(fd, 8, 2000), "!024618\r");
-    close(fd);
-
-    std::ifstream in(m_logPath);
-    std::string first, second;
-    std::getline(in, first);
-    std::getline(in, second);
-    const std::regex pc(R"(\d\d:\d\d:\d\d\.\d{3} pc>bus 24 30 31 4D 0D)");
-    const std::regex bus(R"(\d\d:\d\d:\d\d\.\d{3} bus>pc 21 30 31 34 36 35 32 0D)");
-    EXPECT_TRUE(std::regex_match(first, pc)) << first;
-    EXPECT_TRUE(std::regex_match(second, bus)) << second;
+    EXPECT_EQ(Exchange("$02M\r", 50), "");
+    SetRaw(B19200);
+    EXPECT_EQ(Exchange("$02M\r", 50), "!024618\r");
 }
 
-TEST_F(PtyTest, ClosingTheClientKeepsTheLineUpAndDropsUnreadReplies)
+TEST_F(PtyTest, ReopeningTheClientKeepsTheLineUpAndDropsUnreadReplies)
 {
-    int fd = OpenClient(B9600);
-    ASSERT_EQ(write(fd, "$01M\r", 5), 5);
-    usleep(150 * 1000); // the reply waits unread in the line
-    close(fd);
-    fd = OpenClient(B9600);
-    ASSERT_GE(fd, 0);
-    usleep(50 * 1000);
-    EXPECT_EQ(ReadReply(fd, 8, 100), ""); // what the old client left is gone
-    ASSERT_EQ(write(fd, "$01M\r", 5), 5);
-    EXPECT_EQ(ReadReply(fd, 8, 2000), "!014652\r");
-    close(fd);
+    OpenClient();
+    Send("$01M\r");
+    Pump(150, false); // the reply waits unread in the line
+    OpenClient();
+    EXPECT_EQ(Exchange("", 50), ""); // what the old client left is gone
+    EXPECT_EQ(Exchange("$01M\r", 50), "!014652\r");
 }
 
-TEST_F(PtyTest, LinkIsRemovedOnClose)
+// A module that answers late holds back neither the replies of others nor the hearing of
+// the frames that follow: poll 01 (150 ms late), ask 02 halfway, write 01's outputs gap ms
+// after the poll.
+TEST_F(PtyTest, LateModuleHoldsBackNoOtherFrame)
 {
+    for (int gap : {20, 100, 220})
+    {
+        SCOPED_TRACE(gap);
+        MakeBus(m_bus, {"01,4652,ascii,9600", "02,4618,ascii,9600"});
+        std::string error;
+        ASSERT_TRUE(m_bus.addFault("01:delay=150", error));
+        OpenClient();
+        m_crMs.clear();
+        const int64_t t0 = monotonicMs();
+        Send("$016\r");
+        Pump(gap / 2);
+        Send("$02M\r");
+        Pump(gap - gap / 2);
+        const int64_t tWrite = monotonicMs();
+        Send("#010005\r");
+        Pump(int(tWrite + 250 - monotonicMs()));
+        EXPECT_EQ(Take(), "!024618\r!000000\r>\r");
+        ASSERT_EQ(m_crMs.size(), 3u);
+        EXPECT_LT(m_crMs[0], t0 + 150);
+        EXPECT_GE(m_crMs[1], t0 + 150);
+        EXPECT_GE(m_crMs[2], tWrite + 150);
+    }
+}
+
+// Unplug: the client's line hangs up, the link goes, a reply on its way is lost and the
+// modules keep their state. Plug: a fresh line behind the same link. Twice is as once.
+TEST_F(PtyTest, UnplugAndPlugTheLine)
+{
+    OpenClient();
+    EXPECT_EQ(Exchange("#010005\r", 30), ">\r");
+    std::string error;
+    ASSERT_TRUE(m_bus.addFault("01:delay=200", error));
+    EXPECT_EQ(Exchange("$016\r", 30), ""); // its reply is 200 ms late
+    Control("unplug");
+    Control("unplug");
     struct stat st;
-    ASSERT_EQ(lstat(m_linkPath.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    m_stop = true;
-    m_thread.join();
-    m_link.close();
     EXPECT_NE(lstat(m_linkPath.c_str(), &st), 0);
+    char c;
+    EXPECT_EQ(read(m_client, &c, 1), 0);
+    EXPECT_EQ(write(m_client, "$", 1), -1);
+    EXPECT_EQ(errno, EIO);
+    Control("plug");
+    Control("plug");
+    OpenClient();
+    EXPECT_EQ(Exchange("", 250), ""); // the reply due after the unplug is lost
+    EXPECT_EQ(Exchange("$016\r", 250), "!050000\r");
+    const std::string t = R"(\d\d:\d\d:\d\d\.\d{3} )";
+    const std::regex log("[^]*" + t + "pc>bus 24 30 31 36 0D\n" + t + "line unplugged\n" + t +
+                         "line plugged /dev/pts/\\d+\n" + t + "pc>bus 24 30 31 36 0D\n" + t +
+                         "bus>pc 21 30 35 30 30 30 30 0D\n");
+    EXPECT_TRUE(std::regex_match(ReadFile(m_dir + "/log"), log)) << ReadFile(m_dir + "/log");
+    EXPECT_EQ(ReadFile(m_dir + "/ctl/state"),
+              "01,4652,ascii,9600 outputs=05\n02,4618,ascii,19200 outputs=00\n");
+    Control("frobnicate"); // acknowledged all the same
+    Control("quit");
+    EXPECT_TRUE(m_runner->quitRequested());
+}
+
+TEST_F(PtyTest, ControlTakesOnlyWholeLinesAndRemovesStaleFiles)
+{
+    ASSERT_EQ(mkdir((m_dir + "/ctl2").c_str(), 0777), 0);
+    std::ofstream(m_dir + "/ctl2/commands") << "99 quit\n";
+    ControlDir control;
+    std::string error;
+    ASSERT_TRUE(control.open(m_dir + "/ctl2", error)) << error;
+    EXPECT_TRUE(control.takeLines().empty()); // the old run's commands are gone
+    std::ofstream(m_dir + "/ctl2/commands", std::ios::app) << "1 inputs 01 0F\n2 fau";
+    EXPECT_EQ(control.takeLines(), std::vector<std::string>{"1 inputs 01 0F"});
+    std::ofstream(m_dir + "/ctl2/commands", std::ios::app) << "lt 01:silent\r\n\n";
+    EXPECT_EQ(control.takeLines(), std::vector<std::string>{"2 fault 01:silent"});
+    EXPECT_TRUE(control.takeLines().empty());
 }
 
 } // namespace

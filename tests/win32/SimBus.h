@@ -24,6 +24,10 @@ class SimBus
     bool Inputs(uint8_t chAddress, uint8_t chInputs);
     bool Analog(uint8_t chAddress, int nChannel, double dValue);
     bool Command(const std::string& sVerbAndArgs);
+    // The USB adapter pulled out (the open port's line hangs up, COMn is gone) and put back
+    // (a fresh line behind the same COMn, to be opened again). The modules keep their state.
+    bool Unplug() { return Command("unplug"); }
+    bool Plug() { return Command("plug"); }
 
     std::string State() const; // the whole DIR/state file, "" when absent
     // The state line of one module ("01,4652,ascii,9600 outputs=00"), "" when absent.
