@@ -622,7 +622,11 @@ std::string FaultMatrixTest::RunPulled(const Cell& c)
     ULONGLONG win0 = WinCpuMs();
     if (linux0 < 0)
         seen += " the program's Linux process was not found;";
-    if (!sim.Command("unplug"))
+    std::wstring port = L"\\\\.\\COM" + std::to_wstring(gui::fnTestCom());
+    if (!sim.Command("unplug") ||
+        CreateFileW(port.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) !=
+            INVALID_HANDLE_VALUE ||
+        GetLastError() != ERROR_FILE_NOT_FOUND)
         return "FAIL the simulator did not unplug";
     std::string boxes;
     int told = 0;
