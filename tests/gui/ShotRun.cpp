@@ -231,7 +231,8 @@ void ShotRun::ShowIoLive(HWND dlg)
     }
 }
 
-// One IO window per model found by the search, then settings, terminal and About.
+// One IO window per model found by the search, then settings, terminal, About, the credit
+// window and the list-file open dialog.
 void ShotRun::ShowFeatures()
 {
     SimControl sim;
@@ -256,6 +257,16 @@ void ShotRun::ShowFeatures()
     ShowTerminal();
     ShowModuleSet();
     ShowFeature(L"about", IDM_ABOUT, -1);
+    // The tenth About of a run shows the credit window.
+    for (int n = 2; n < 10; ++n)
+    {
+        m_app.PostCommand(IDM_ABOUT);
+        HWND dlg = m_app.WaitAnyDialog(3000);
+        if (!dlg || !m_app.CloseDialog(dlg))
+            Fail(m_app.LastError());
+    }
+    ShowFeature(L"credit", IDM_ABOUT, -1);
+    ShowFeature(L"sli_open", IDM_LIST_LOAD, -1);
 }
 
 int ShotRun::Run()
