@@ -34,7 +34,13 @@ const wchar_t kRtuNameBadCrc[] = L"03 46 00 00 46 24 00 23 73 \r\n";
 const wchar_t kRtuNameSplit[] = L"03 46 00 00 \r\n46 24 00 DC 73 \r\n";
 const wchar_t kRtuNameExtra[] = L"03 46 00 00 46 24 00 DC 73 55 55 55 \r\n";
 
-enum class Feature { Io, Search, Set, Term };
+enum class Feature
+{
+    Io,
+    Search,
+    Set,
+    Term
+};
 
 enum class Expect
 {
@@ -89,6 +95,7 @@ const Expect kMsg = Expect::Message, kOpen = Expect::StaysOpen, kRep = Expect::R
 // windows of the flood column, which come first there for that reason. The search runs 01..03
 // with the fault on 02 (VQASCII-CHK); a late reply arrives while 03 is asked and must not be
 // taken for 03.
+// clang-format off
 const Cell kCells[] = {
     {"Set 4652GD", "silent", kRep, nullptr, TXT_SET_ASCII_NO_REPLY},
     {"Set 4618", "silent", kRep, nullptr, TXT_SET_ASCII_NO_REPLY},
@@ -140,6 +147,7 @@ const Cell kCells[] = {
     {"Set 4618", "pulled", kGone}, {"Set 4624", "pulled", kGone},  {"Term 4618", "pulled", kGone},
     {"Term 4624", "pulled", kGone},
 };
+// clang-format on
 
 const Row& fnRow(const Cell& c)
 {
@@ -184,7 +192,8 @@ std::vector<Cell> fnExtraCells(std::vector<std::string>& rules)
 bool fnRowWanted(const char* row)
 {
     std::string rows = fnNarrow(fnEnv(L"VQ_MATRIX_ROWS"));
-    return rows.empty() || ("," + rows + ",").find("," + std::string(row) + ",") != std::string::npos;
+    return rows.empty() ||
+           ("," + rows + ",").find("," + std::string(row) + ",") != std::string::npos;
 }
 
 // Fields of /proc/PID/stat after the command name: [0] is field 3 (state).
@@ -215,7 +224,8 @@ unsigned fnLinuxPid()
     {
         unsigned pid = wcstoul(fd.cFileName, nullptr, 10);
         std::wstring dir = L"Z:\\proc\\" + std::wstring(fd.cFileName);
-        if (pid == 0 || fnReadFile(dir + L"\\cmdline").find("VQ4600Utility.exe") == std::string::npos ||
+        if (pid == 0 ||
+            fnReadFile(dir + L"\\cmdline").find("VQ4600Utility.exe") == std::string::npos ||
             fnReadFile(dir + L"\\environ").find(prefix) == std::string::npos)
             continue;
         std::vector<std::string> f = fnStatFields(pid);
@@ -277,7 +287,8 @@ class FaultMatrixTest : public GuiTest
 
     bool Pause(DWORD ms, std::string& seen)
     {
-        return Watch(ms, [] { return false; }, seen);
+        return Watch(
+            ms, [] { return false; }, seen);
     }
 
     // Reads and dismisses every message box up now; their texts joined.
@@ -298,7 +309,10 @@ class FaultMatrixTest : public GuiTest
         return texts;
     }
 
-    bool Fault(const Cell& c) { return sim.Command("fault " + std::string(fnRow(c).address) + ":" + c.rule); }
+    bool Fault(const Cell& c)
+    {
+        return sim.Command("fault " + std::string(fnRow(c).address) + ":" + c.rule);
+    }
     void Clear(const Cell& c) { sim.Command("clear " + std::string(fnRow(c).address)); }
 
     bool Search(const std::wstring& start, const std::wstring& stopAt)
@@ -339,7 +353,8 @@ class FaultMatrixTest : public GuiTest
     {
         std::wstring tag = L"[" + std::wstring(address, address + 2) + L"H]";
         return std::any_of(list.begin(), list.end(),
-                           [&](const std::wstring& l) { return l.find(tag) != std::wstring::npos; });
+                           [&](const std::wstring& l)
+                           { return l.find(tag) != std::wstring::npos; });
     }
 
     // Opens the Terminal and chooses the protocol; the box empties itself in its first
@@ -412,7 +427,8 @@ class FaultMatrixTest : public GuiTest
         ULONGLONG ms = 0;
         if (h && GetProcessTimes(h, &created, &ended, &kernel, &user))
             ms = ((ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
-                  (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime)) / 10000;
+                  (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime)) /
+                 10000;
         if (h)
             CloseHandle(h);
         return ms;
@@ -447,11 +463,12 @@ std::string FaultMatrixTest::RunIo(const Cell& c)
     HWND dlg = OpenFeature(fnRow(c));
     if (!dlg)
         return "FAIL no IO window: " + TakeBoxes();
-    bool boxUp = Watch(c.expect == kMsg ? 9000 : 3500, [&] { return app.WaitMessageBox(0) != nullptr; },
-                       seen);
+    bool boxUp = Watch(
+        c.expect == kMsg ? 9000 : 3500, [&] { return app.WaitMessageBox(0) != nullptr; }, seen);
     std::string boxes = boxUp ? TakeBoxes() : "";
     bool closedItself = boxUp && app.WaitGone(dlg, 3000);
-    std::string want = U8(gui::fnText(TXT_IO_CONTROL)) + ": " + U8(gui::fnText(TXT_IO_NO_CONNECTION));
+    std::string want =
+        U8(gui::fnText(TXT_IO_CONTROL)) + ": " + U8(gui::fnText(TXT_IO_NO_CONNECTION));
     if (c.expect == kMsg && boxes != want)
         seen += " expected '" + want + "', saw '" + boxes + "';";
     else if (c.expect == kMsg && !closedItself)
@@ -488,7 +505,8 @@ std::string FaultMatrixTest::RunSearch(const Cell& c)
     std::string seen = boxes.empty() ? "" : " unexpected message '" + boxes + "';";
     if (listed != (c.expect == Expect::Listed) || !Listed(list, "01") || !Listed(list, "03") ||
         list.size() != want)
-        seen += " got " + std::to_string(list.size()) + " lines" + (listed ? " with 02;" : " without 02;");
+        seen += " got " + std::to_string(list.size()) + " lines" +
+                (listed ? " with 02;" : " without 02;");
     if (!Responsive())
         seen += " main window did not answer;";
     return seen.empty() ? listed ? "ok: listed" : "ok: not listed" : "FAIL" + seen;
@@ -507,7 +525,8 @@ std::string FaultMatrixTest::RunSet(const Cell& c)
         return "FAIL no settings dialog: " + TakeBoxes();
     GuiDriver::Click(dlg, IDC_SET_WRITE);
     // One 1000 ms reply window per frame, two frames for Modbus RTU.
-    bool boxUp = Watch(4000, [&] { return app.WaitMessageBox(0) != nullptr; }, seen);
+    bool boxUp = Watch(
+        4000, [&] { return app.WaitMessageBox(0) != nullptr; }, seen);
     if (fnColumn(c) == "delay")
         Sleep(800); // the late reply lands while the report is up, not in the next cell
     std::string boxes = boxUp ? TakeBoxes() : "";
@@ -516,7 +535,8 @@ std::string FaultMatrixTest::RunSet(const Cell& c)
     if (boxes != want)
         seen += " expected '" + want + "', saw '" + boxes + "';";
     else if (!GuiDriver::WaitUntil(
-                 [&] { return IsWindowEnabled(GuiDriver::Item(dlg, IDC_SET_WRITE)) != FALSE; }, 2000))
+                 [&] { return IsWindowEnabled(GuiDriver::Item(dlg, IDC_SET_WRITE)) != FALSE; },
+                 2000))
         seen += " the write button stayed off after the report;";
     GuiDriver::Click(dlg, IDCANCEL);
     if (!app.WaitGone(dlg, 1000))
@@ -547,14 +567,16 @@ std::string FaultMatrixTest::RunTerm(const Cell& c)
     std::wstring early;
     if (c.expect == kShows)
     {
-        Watch(1000, [&] { return shown() == c.shown; }, seen);
+        Watch(
+            1000, [&] { return shown() == c.shown; }, seen);
         Pause(300, seen); // and nothing more follows
     }
     else if (c.expect == Expect::ShowsLate)
     {
         Pause(1000, seen);
         early = shown();
-        Watch(2000, [&] { return shown() == c.shown; }, seen);
+        Watch(
+            2000, [&] { return shown() == c.shown; }, seen);
         if (!early.empty())
             seen += " shown before the delay was over: '" + U8(early) + "';";
     }
@@ -564,16 +586,18 @@ std::string FaultMatrixTest::RunTerm(const Cell& c)
     {
         Pause(2000, seen);
         GuiDriver::Click(dlg, IDC_TERM_STOP);
-        if (!Watch(1000, [&] { return IsWindowEnabled(GuiDriver::Item(dlg, IDC_TERM_SEND)) != FALSE; },
-                   seen))
+        if (!Watch(
+                1000, [&] { return IsWindowEnabled(GuiDriver::Item(dlg, IDC_TERM_SEND)) != FALSE; },
+                seen))
             seen += " Stop did not end the continuous send;";
         Pause(700, seen); // the last replies
     }
     std::wstring text = shown();
     if (c.expect == Expect::Capped)
     {
-        bool printable = std::all_of(text.begin(), text.end(), [](wchar_t ch)
-                                     { return (ch >= 0x20 && ch < 0x7F) || ch == L'\r' || ch == L'\n'; });
+        bool printable = std::all_of(
+            text.begin(), text.end(),
+            [](wchar_t ch) { return (ch >= 0x20 && ch < 0x7F) || ch == L'\r' || ch == L'\n'; });
         if (text.size() < 1987 || text.size() > 2047 || !printable)
             seen += " expected the newest 1987 to 2047 characters of noise, saw " +
                     std::to_string(text.size()) + (printable ? "" : " with unprintable ones") + ";";
@@ -638,12 +662,14 @@ std::string FaultMatrixTest::RunPulled(const Cell& c)
             closedAfter = GetTickCount64() - t0;
         return told > 0 && (closedAfter || r.kind != Feature::Io);
     };
-    Watch(5000, [&] { return follow() && false; }, seen);
+    Watch(
+        5000, [&] { return follow() && false; }, seen);
     long long cpu = LinuxCpuMs() - linux0;
     ULONGLONG winCpu = WinCpuMs() - win0;
     Watch(3000, follow, seen);
     if (cpu > 250)
-        seen += " the program used " + std::to_string(cpu) + " ms of CPU in the 5 s after the pull;";
+        seen +=
+            " the program used " + std::to_string(cpu) + " ms of CPU in the 5 s after the pull;";
     if (told != 1)
         seen += " told " + std::to_string(told) + " times: '" + boxes + "';";
     if (r.kind == Feature::Io && !closedAfter)
@@ -664,7 +690,8 @@ std::string FaultMatrixTest::RunPulled(const Cell& c)
         seen += " COM Close / COM Open after plug: " + U8(error) + " " + TakeBoxes() + ";";
     CheckAfter(seen);
     std::string figures = " cpu " + std::to_string(cpu) + "/" + std::to_string(winCpu) + " ms";
-    std::string closed = r.kind == Feature::Io ? ", closed " + std::to_string(closedAfter) + " ms" : "";
+    std::string closed =
+        r.kind == Feature::Io ? ", closed " + std::to_string(closedAfter) + " ms" : "";
     return seen.empty() ? "ok: told once" + closed + figures : "FAIL" + seen + figures;
 }
 
@@ -737,7 +764,7 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
             EXPECT_TRUE(LoadList()) << U8(error);
         }
         Feature kind = fnRow(c).kind;
-        std::string result = c.expect == kGone            ? RunPulled(c)
+        std::string result = c.expect == kGone           ? RunPulled(c)
                              : c.expect == Expect::Copes ? RunCopes(c)
                              : kind == Feature::Io       ? RunIo(c)
                              : kind == Feature::Set      ? RunSet(c)
@@ -773,5 +800,6 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
     for (const auto& row : matrix)
         for (const auto& cell : row.second)
             if (cell.second.size() > 22)
-                printf("  %s / %s: %s\n", row.first.c_str(), cell.first.c_str(), cell.second.c_str());
+                printf("  %s / %s: %s\n", row.first.c_str(), cell.first.c_str(),
+                       cell.second.c_str());
 }

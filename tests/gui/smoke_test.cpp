@@ -10,9 +10,9 @@ namespace
 {
 
 // Menu items that follow the port: usable only while it is open (COM Open the other way round).
-const UINT kPortItems[] = {IDM_COM_CLOSE, IDM_COM_SET,    IDM_MODULE_SEARCH, IDM_LIST_LOAD,
-                           IDM_LIST_SAVE, IDM_IO_CONTROL, IDM_MODULE_SET,    IDM_TERMINAL,
-                           IDM_CLEAR_LIST};
+const UINT kPortItems[] = {IDM_COM_CLOSE,  IDM_COM_SET,   IDM_MODULE_SEARCH,
+                           IDM_LIST_LOAD,  IDM_LIST_SAVE, IDM_IO_CONTROL,
+                           IDM_MODULE_SET, IDM_TERMINAL,  IDM_CLEAR_LIST};
 const DWORD kSliSize = 230408;
 
 struct TextRow
@@ -21,6 +21,7 @@ struct TextRow
     const char* text;
 };
 
+// clang-format off
 const TextRow kMenuTexts[] = {
     {-1, 0, TXT_MENU_COM},      {-1, 1, TXT_MENU_MODULE},     {-1, 2, TXT_MENU_WINDOWS},
     {-1, 3, TXT_MENU_HELP},     {0, 0, TXT_COM_OPEN},         {0, 1, TXT_COM_CLOSE},
@@ -62,12 +63,15 @@ const DialogRow kDialogs[] = {
       {IDCANCEL, TXT_CANCEL}},
      -1, IDC_SET_NEW_ADDRESS, L"G1", IDC_SET_WRITE, TXT_SET_ADDRESS_ERROR, IDCANCEL},
     {IDM_TERMINAL, TXT_TERM_CAPTION,
-     {{IDC_TERM_LBL_PROTOCOL, TXT_TERM_LABEL_PROTOCOL}, {IDC_TERM_LBL_COMMAND, TXT_TERM_LABEL_COMMAND},
-      {IDC_TERM_LBL_INTERVAL, TXT_TERM_LABEL_INTERVAL}, {IDC_TERM_LBL_RETURN, TXT_TERM_LABEL_RETURN},
-      {IDC_TERM_SEND, TXT_TERM_SEND}, {IDC_TERM_CONTINUOUS, TXT_TERM_CONTINUOUS},
-      {IDC_TERM_STOP, TXT_TERM_STOP}, {IDC_TERM_CLEAR, TXT_TERM_CLEAR}, {IDC_TERM_EXIT, TXT_TERM_EXIT}},
+     {{IDC_TERM_LBL_PROTOCOL, TXT_TERM_LABEL_PROTOCOL},
+      {IDC_TERM_LBL_COMMAND, TXT_TERM_LABEL_COMMAND},
+      {IDC_TERM_LBL_INTERVAL, TXT_TERM_LABEL_INTERVAL},
+      {IDC_TERM_LBL_RETURN, TXT_TERM_LABEL_RETURN}, {IDC_TERM_SEND, TXT_TERM_SEND},
+      {IDC_TERM_CONTINUOUS, TXT_TERM_CONTINUOUS}, {IDC_TERM_STOP, TXT_TERM_STOP},
+      {IDC_TERM_CLEAR, TXT_TERM_CLEAR}, {IDC_TERM_EXIT, TXT_TERM_EXIT}},
      2, IDC_TERM_COMMAND, L"1 F", IDC_TERM_SEND, TXT_TERM_HEX_ERROR, IDC_TERM_EXIT},
 };
+// clang-format on
 
 // A list file of two records (VQ-4618 at 1A, VQ-4652GD at 2B), laid out by hand.
 bool fnWriteTwoRecords(const std::wstring& path)
@@ -136,7 +140,8 @@ class SmokeTest : public GuiTest
         HWND dlg = OpenForEntry(0, row.command, gui::fnText(row.caption));
         ASSERT_TRUE(dlg) << U8(app.LastError());
         for (const auto& text : row.texts)
-            EXPECT_EQ(U8(gui::fnText(text.second)), U8(GuiDriver::Text(GuiDriver::Item(dlg, text.first))))
+            EXPECT_EQ(U8(gui::fnText(text.second)),
+                      U8(GuiDriver::Text(GuiDriver::Item(dlg, text.first))))
                 << "control " << text.first;
         if (row.protocol >= 0)
         {
@@ -176,7 +181,8 @@ TEST_F(SmokeTest, PortListFileAndAboutAsTheRealProgramShowsThem)
 
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring dir = temp + std::wstring(L"vq-smoke-") + std::to_wstring(GetCurrentProcessId());
+    const std::wstring dir =
+        temp + std::wstring(L"vq-smoke-") + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(dir.c_str(), nullptr);
     ASSERT_TRUE(fnWriteTwoRecords(dir + L"\\two.sli"));
     app.PostCommand(IDM_LIST_LOAD);
@@ -186,8 +192,8 @@ TEST_F(SmokeTest, PortListFileAndAboutAsTheRealProgramShowsThem)
         CheckDialog(row);
     app.PostCommand(IDM_LIST_SAVE);
     GUI_ASSERT(gui::fnChooseFile(app, gui::fnText(TXT_SLI_SAVE_TITLE), dir + L"\\saved", error));
-    EXPECT_TRUE(GuiDriver::WaitUntil([&] { return fnFileSize(dir + L"\\saved.sli") == kSliSize; },
-                                     3000))
+    EXPECT_TRUE(
+        GuiDriver::WaitUntil([&] { return fnFileSize(dir + L"\\saved.sli") == kSliSize; }, 3000))
         << "the save dialog did not add .sli";
     EXPECT_TRUE(app.NoMessageBox()) << U8(app.Describe());
 

@@ -126,8 +126,8 @@ size_t fnAppendItem(wchar_t* pOut, size_t nUsed, int nSub, HMENU hMenu, int nPos
     {
         return nUsed;
     }
-    int n = swprintf(pOut + nUsed, kProbeMenuChars - nUsed, L"%d\t%d\t%u\t%u\t%u\t%ls\n", nSub, nPos,
-                     stInfo.wID, stInfo.fType, stInfo.fState, achText);
+    int n = swprintf(pOut + nUsed, kProbeMenuChars - nUsed, L"%d\t%d\t%u\t%u\t%u\t%ls\n", nSub,
+                     nPos, stInfo.wID, stInfo.fType, stInfo.fState, achText);
     return n > 0 ? nUsed + static_cast<size_t>(n) : nUsed;
 }
 
