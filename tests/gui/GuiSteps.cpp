@@ -113,6 +113,19 @@ bool fnWaitSearchAddress(GuiDriver& app, HWND progress, const std::wstring& addr
     return false;
 }
 
+bool fnSearch(GuiDriver& app, const std::wstring& start, const std::wstring& stopAt,
+              std::wstring& error)
+{
+    HWND progress = fnStartSearch(app, start, error);
+    if (!progress || !fnWaitSearchAddress(app, progress, stopAt, 20000, error))
+        return false;
+    GuiDriver::Click(progress, IDOK);
+    if (app.WaitGone(progress))
+        return true;
+    error = L"the search did not stop";
+    return false;
+}
+
 bool fnChooseFile(GuiDriver& app, const std::wstring& title, const std::wstring& path,
                   std::wstring& error)
 {

@@ -30,6 +30,9 @@ HWND fnStartSearch(GuiDriver& app, const std::wstring& start, std::wstring& erro
 // Waits until the progress dialog shows this address (two hex digits).
 bool fnWaitSearchAddress(GuiDriver& app, HWND progress, const std::wstring& address, DWORD ms,
                          std::wstring& error);
+// A search from `start`, stopped once the progress dialog shows `stopAt`; true when it closed.
+bool fnSearch(GuiDriver& app, const std::wstring& start, const std::wstring& stopAt,
+              std::wstring& error);
 // Types a path into the common file dialog with this title and presses its OK button.
 bool fnChooseFile(GuiDriver& app, const std::wstring& title, const std::wstring& path,
                   std::wstring& error);

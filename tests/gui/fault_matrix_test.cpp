@@ -315,15 +315,6 @@ class FaultMatrixTest : public GuiTest
     }
     void Clear(const Cell& c) { sim.Command("clear " + std::string(fnRow(c).address)); }
 
-    bool Search(const std::wstring& start, const std::wstring& stopAt)
-    {
-        HWND progress = gui::fnStartSearch(app, start, error);
-        if (!progress || !gui::fnWaitSearchAddress(app, progress, stopAt, 20000, error))
-            return false;
-        GuiDriver::Click(progress, IDOK);
-        return app.WaitGone(progress);
-    }
-
     // COM Close (which empties the list) and COM Open; a search of 04 alone proves the line
     // works, then the default bus list comes back from the file saved at the start.
     bool Reopen()
@@ -331,7 +322,8 @@ class FaultMatrixTest : public GuiTest
         app.PostCommand(IDM_COM_CLOSE);
         if (!GuiDriver::WaitUntil([&] { return gui::fnModuleList(app).empty(); }, 3000))
             error = L"COM Close did not empty the list";
-        else if (gui::fnOpenPort(app, gui::fnTestCom(), 3, error) && Search(L"04", L"05"))
+        else if (gui::fnOpenPort(app, gui::fnTestCom(), 3, error) &&
+                 gui::fnSearch(app, L"04", L"05", error))
         {
             gui::fnWaitSearchPairEnd();
             if (!Listed(gui::fnModuleList(app), "04"))
@@ -493,7 +485,7 @@ std::string FaultMatrixTest::RunSearch(const Cell& c)
 {
     if (!Fault(c))
         return "FAIL simulator did not take the fault";
-    bool searched = Search(L"01", L"04");
+    bool searched = gui::fnSearch(app, L"01", L"04", error);
     std::string boxes = TakeBoxes();
     Clear(c);
     if (!searched)
@@ -706,7 +698,7 @@ std::string FaultMatrixTest::RunCopes(const Cell& c)
         return "FAIL simulator did not take the fault";
     HWND open = nullptr;
     if (r.kind == Feature::Search)
-        Search(L"01", L"04");
+        gui::fnSearch(app, L"01", L"04", error);
     else if (!(open = OpenFeature(r)))
         return "FAIL the feature did not start: " + TakeBoxes();
     if (r.kind == Feature::Set)
@@ -736,7 +728,7 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
 {
     OPEN_SIM_PORT();
     m_bBusChanged = true; // the faults go with the default bus at the end
-    GUI_ASSERT(Search(L"00", L"05"));
+    GUI_ASSERT(gui::fnSearch(app, L"00", L"05", error));
     ASSERT_EQ(4u, gui::fnModuleList(app).size());
     app.PostCommand(IDM_LIST_SAVE);
     GUI_ASSERT(gui::fnChooseFile(app, gui::fnText(TXT_SLI_SAVE_TITLE), m_sli, error));

@@ -110,15 +110,8 @@ bool SoakSession::Start(std::wstring& error)
 
 bool SoakSession::Search(std::wstring& error)
 {
-    HWND progress = gui::fnStartSearch(m_app, L"00", error);
-    if (!progress || !gui::fnWaitSearchAddress(m_app, progress, L"05", 20000, error))
+    if (!gui::fnSearch(m_app, L"00", L"05", error))
     {
-        return false;
-    }
-    GuiDriver::Click(progress, IDOK);
-    if (!m_app.WaitGone(progress))
-    {
-        error = L"the search did not stop";
         return false;
     }
     if (gui::fnModuleList(m_app).size() != 4)
