@@ -733,6 +733,7 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
     app.PostCommand(IDM_LIST_SAVE);
     GUI_ASSERT(gui::fnChooseFile(app, gui::fnText(TXT_SLI_SAVE_TITLE), m_sli, error));
     std::map<std::string, std::map<std::string, std::string>> matrix;
+    std::map<std::string, double> seconds; // the time each column took
     std::vector<std::string> rows, columns, rules;
     std::vector<Cell> cells(std::begin(kCells), std::end(kCells));
     std::vector<Cell> extra = fnExtraCells(rules);
@@ -756,6 +757,7 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
             EXPECT_TRUE(LoadList()) << U8(error);
         }
         Feature kind = fnRow(c).kind;
+        ULONGLONG t0 = GetTickCount64();
         std::string result = c.expect == kGone           ? RunPulled(c)
                              : c.expect == Expect::Copes ? RunCopes(c)
                              : kind == Feature::Io       ? RunIo(c)
@@ -770,11 +772,12 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
         if (std::find(columns.begin(), columns.end(), fnColumn(c)) == columns.end())
             columns.push_back(fnColumn(c));
         matrix[c.row][fnColumn(c)] = result;
+        seconds[fnColumn(c)] += (GetTickCount64() - t0) / 1000.0;
         ASSERT_TRUE(IsWindow(app.MainWindow())) << "the program ended";
     }
     printf("\nfault matrix (slowest main window answer %llu ms):\n%-10s", m_slowest, "");
     for (const std::string& f : columns)
-        printf(" | %-22s", f.c_str());
+        printf(" | %-22s", (f + " (" + std::to_string(int(seconds[f])) + " s)").c_str());
     printf("\n");
     for (const std::string& row : rows)
     {
