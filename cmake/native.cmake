@@ -31,3 +31,7 @@ if(VQ_SIM_TEST_SOURCES)
     target_link_libraries(vq_sim_tests vqsim gtest_main)
     add_test(NAME sim_tests COMMAND vq_sim_tests)
 endif()
+
+# scripts/run --device with a pseudo-terminal for the adapter (links only; no Wine, no build).
+add_test(NAME run_device_link
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/scripts/run_device_test.py ${CMAKE_SOURCE_DIR})

@@ -1,37 +1,22 @@
-// The analog IO worker pair. m_hIsTransmit is the only hand-over: the receive worker signals
-// it through the record's lock (fnSignal), the transmit worker created it, waits on it and
+// The analog IO worker pair on the shared send step and receive loop (serial/CommIo.h). The
+// m_hIsTransmit request is the only hand-over: the receive worker signals it through the
+// record's lock (fnSignal) before each pass, the transmit worker created it, waits on it and
 // closes it through the same lock, so a late signal never meets a closed handle. The receive
-// worker owns the end: whatever stops the pair, it ends the IO window once it has stopped.
+// worker owns the end: whatever stops the pair, it ends the IO window once it has stopped; four
+// failures (empty waits, bad replies) or a line that is gone end it with the connection message.
 #include "io/AnalogWorker.h"
 
-#include <cstdio>
 #include <cstring>
 
-#include "io/IoDlgAnalog.h"
+#include "io/IoPortQuiet.h"
 #include "io/IoTarget.h"
 #include "protocol/FrameBuilder.h"
-#include "res/GbkText.h"
-#include "res/Texts.h"
-#include "serial/CommPort.h"
 #include "serial/CommSettings.h"
 
 namespace
 {
 const DWORD ANALOG_WAIT_MS = 500;
 const DWORD REQUEST_EVENT_WAIT_MS = 1000; // the transmit worker's first act creates the event
-const char CAPTION[] = "VQ4600Utility";
-
-HWND fnOwner(const AnalogWorkerDesc& stDesc)
-{
-    return stDesc.pfnOwner();
-}
-
-void fnShowError(const AnalogWorkerDesc& stDesc, const char* pchFmt, DWORD dwError)
-{
-    char achMsg[COMM_MSG_SIZE];
-    snprintf(achMsg, sizeof(achMsg), pchFmt, static_cast<int>(dwError));
-    fnMessageBoxGbk(fnOwner(stDesc), achMsg, CAPTION, MB_ICONHAND);
-}
 
 // --- transmit ------------------------------------------------------------------------------
 void fnRequestDone(CommTRC& stTRC)
@@ -40,40 +25,25 @@ void fnRequestDone(CommTRC& stTRC)
     stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData);
 }
 
-// Starts the poll of one request. false when the thread must end.
-bool fnSendPoll(CommTRC& stTRC, const AnalogWorkerDesc& stDesc)
+bool fnBuildPoll(void* pvContext)
 {
-    CommTx& stTx = stTRC.m_stTx;
+    CommTx& stTx = static_cast<CommTRC*>(pvContext)->m_stTx;
     const IoTarget stTarget = fnIoTarget();
     stTx.m_dwTxLen =
         fnBuildAnalogPoll(stTarget.m_dwProtocol, stTarget.m_chAddress, stTx.m_achTxBuf);
-    if (stTx.m_dwTxLen == 0)
-    {
-        fnRequestDone(stTRC); // a protocol without frames: the empty frame goes nowhere
-        return true;
-    }
-    const uint32_t dwResult = fnCommWrite(stTx, stDesc.stTxTexts);
-    if (dwResult == CommIoDone)
-        fnRequestDone(stTRC);
-    return dwResult != CommIoError;
+    return stTx.m_dwTxLen != 0;
 }
 
-void fnWaitPoll(CommTRC& stTRC, const AnalogWorkerDesc& stDesc)
+// One request: the poll went out (or its pending write is still awaited). A failed result
+// ends the request, so it would not signal for ever; the next request sends the poll again.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
 {
-    DWORD dwError = 0;
-    const uint32_t dwResult =
-        fnCommWriteWait(stTRC.m_stTx, ANALOG_WAIT_MS, stDesc.stTxTexts, &dwError);
-    if (dwResult == CommIoDone)
-    {
+    CommTRC& stTRC = *static_cast<CommTRC*>(pvContext);
+    if (dwResult == CommSendDone)
         fnRequestDone(stTRC);
-    }
-    else if (dwResult == CommIoFailed)
-    {
-        if (dwError == ERROR_OPERATION_ABORTED)
-            stTRC.m_stTx.m_bRun = 0;
-        else
-            fnRequestDone(stTRC); // a failed result would signal for ever; the next request resends
-    }
+    else if (dwResult != CommSendPending)
+        stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData); // no frame, or a failed result
+    return true;
 }
 
 // --- receive -------------------------------------------------------------------------------
@@ -100,128 +70,57 @@ void fnStopTransmit(CommTRC& stTRC)
     stTRC.fnSignal(&stTRC.m_stTx.m_hIsTransmitData);
 }
 
-// Judges one completed read; changes the failure count.
-void fnJudge(const AnalogWorkerDesc& stDesc, CommRx& stRx, uint32_t* pdwFailures)
+struct RxContext
 {
+    CommMissCount stFailures; // empty 500 ms waits and bad replies; the fourth ends the loop
+    const AnalogWorkerDesc* pstDesc;
+};
+
+// Each pass raises the request (one poll goes out); a new read waits the reply time first.
+void fnBeforePass(void* pvContext)
+{
+    CommTRC& stTRC = *static_cast<RxContext*>(pvContext)->pstDesc->pstTRC;
+    stTRC.fnSignal(&stTRC.m_stTx.m_hIsTransmitData);
+    if (stTRC.m_stRx.m_bPending.load() == 0)
+        Sleep(GetReplyWaitTime(gstCommSettings.m_dwBaudIndex.load()));
+}
+
+// One completed read: a valid reply is shown and forgives the failures, a bad one is counted.
+bool fnDeliver(void* pvContext)
+{
+    RxContext& stContext = *static_cast<RxContext*>(pvContext);
+    const AnalogWorkerDesc& stDesc = *stContext.pstDesc;
+    CommRx& stRx = stDesc.pstTRC->m_stRx;
     const uint32_t dwJudge = fnDecodeAnalog(fnIoTarget().m_dwProtocol, stRx.m_achRxBuf,
                                             stRx.m_dwRxRead, stDesc.pstValues);
     if (dwJudge == AnalogValid)
     {
-        stDesc.pstView->fnShowReply(*stDesc.pstValues);
-        *pdwFailures = 0;
+        stDesc.pstView->pfnShowReply(*stDesc.pstValues);
+        stContext.stFailures.dwCount = 0;
     }
     else if (dwJudge == AnalogFailed)
     {
-        ++*pdwFailures;
+        ++stContext.stFailures.dwCount;
     }
-}
-
-void fnReadDone(CommRx& stRx)
-{
-    stRx.m_bPending = 0;
-    ResetEvent(stRx.m_stOL.hEvent);
     memset(stRx.m_achRxBuf, 0, ANALOG_CLEAR_BYTES);
+    return stContext.stFailures.dwCount < ANALOG_FAILURE_LIMIT;
 }
 
-// After the reply wait: starts the read. false after a fatal error (message shown).
-bool fnStartRead(const AnalogWorkerDesc& stDesc, CommRx& stRx, uint32_t* pdwFailures)
-{
-    Sleep(GetReplyWaitTime(gstCommSettings.m_dwBaudIndex.load()));
-    stRx.m_dwRxRead = 0;
-    if (ReadFile(gstCommPort.m_hComm, stRx.m_achRxBuf, RX_READ_SIZE, &stRx.m_dwRxRead,
-                 &stRx.m_stOL))
-    {
-        if (stRx.m_dwRxRead > 0)
-            fnJudge(stDesc, stRx, pdwFailures);
-        fnReadDone(stRx);
-        return true;
-    }
-    const DWORD dwError = GetLastError();
-    if (dwError == ERROR_IO_PENDING)
-    {
-        stRx.m_bPending = 1;
-        return true;
-    }
-    fnShowError(stDesc,
-                dwError == ERROR_INVALID_HANDLE ? stDesc.pchRxInvalidFmt : stDesc.pchRxErrorFmt,
-                dwError);
-    return false;
-}
-
-void fnWaitRead(const AnalogWorkerDesc& stDesc, CommRx& stRx, uint32_t* pdwFailures)
-{
-    stRx.m_dwWaitResult = WaitForMultipleObjects(1, &stRx.m_stOL.hEvent, FALSE, ANALOG_WAIT_MS);
-    if (stRx.m_dwWaitResult == WAIT_OBJECT_0)
-    {
-        if (GetOverlappedResult(gstCommPort.m_hComm, &stRx.m_stOL, &stRx.m_dwRxRead, FALSE))
-        {
-            if (stRx.m_dwRxRead > 0)
-                fnJudge(stDesc, stRx, pdwFailures);
-        }
-        else
-        {
-            const DWORD dwError = GetLastError();
-            if (dwError == ERROR_OPERATION_ABORTED)
-                fnShowError(stDesc, stDesc.pchRxAbortedFmt, dwError);
-        }
-        fnReadDone(stRx);
-    }
-    else if (stRx.m_dwWaitResult == WAIT_TIMEOUT)
-    {
-        ++*pdwFailures;
-    }
-    else
-    {
-        fnMessageBoxGbk(fnOwner(stDesc), stDesc.pchRxWaitUnknown, CAPTION, MB_ICONHAND);
-    }
-}
-
-void fnConnectionLost(const AnalogWorkerDesc& stDesc)
-{
-    fnStopTransmit(*stDesc.pstTRC);
-    fnMessageBoxGbk(fnOwner(stDesc), TXT_IO_NO_CONNECTION, TXT_IO_CONTROL, MB_ICONINFORMATION);
-    HWND hWnd = fnOwner(stDesc);
-    if (hWnd != NULL)
-        SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-
-// One pass of the receive loop. false after a fatal error.
-bool fnRxPass(const AnalogWorkerDesc& stDesc, CommRx& stRx, uint32_t* pdwFailures)
-{
-    stDesc.pstTRC->fnSignal(&stDesc.pstTRC->m_stTx.m_hIsTransmitData); // one poll goes out
-    if (stRx.m_bPending.load() == 0 && !fnStartRead(stDesc, stRx, pdwFailures))
-        return false;
-    if (stRx.m_bPending.load() != 0)
-        fnWaitRead(stDesc, stRx, pdwFailures);
-    return true;
-}
 } // namespace
 
 DWORD fnAnalogTxRun(const AnalogWorkerDesc& stDesc)
 {
     CommTRC& stTRC = *stDesc.pstTRC;
     CommTx& stTx = stTRC.m_stTx;
-    if (!fnCommTxBegin(stTx, stDesc.stTxTexts))
+    if (!fnCommTxBeginEvents(stTRC, stDesc.stTxTexts, stDesc.pchRequestNull, nullptr))
         return 1;
-    if (!stTRC.fnCreateEvent(&stTx.m_hIsTransmitData))
-    {
-        fnMessageBoxGbk(fnOwner(stDesc), stDesc.pchRequestNull, CAPTION, MB_ICONHAND);
-        fnCommTxEnd(stTx);
-        return 1;
-    }
-    bool bFatal = false;
-    while (!bFatal && fnCommRunning(stTx.m_bRun))
-    {
-        WaitForSingleObject(stTx.m_hIsTransmitData, INFINITE);
-        if (!fnCommRunning(stTx.m_bRun))
-            break;
-        if (stTx.m_bPending.load() == 0)
-            bFatal = !fnSendPoll(stTRC, stDesc);
-        else
-            fnWaitPoll(stTRC, stDesc);
-    }
-    stTRC.fnCloseEvent(&stTx.m_hIsTransmitData);
-    fnCommTxEnd(stTx);
+    CommSendStep stStep = {
+        &stTRC, &stDesc.stTxTexts, ANALOG_WAIT_MS, CommTxStopOnAbort, fnBuildPoll, &stTRC, false,
+        0};
+    const uint32_t dwEnd = fnCommTxLoop({&stStep, true, fnAfterSend, &stTRC});
+    // A write error or a lost line is fatal; an aborted write (still pending) is a stop.
+    const bool bFatal = dwEnd == CommSendEnd && stTx.m_bPending.load() == 0;
+    fnCommTxEndEvents(stTRC);
     if (!bFatal)
         stTRC.m_stRx.m_bRun = 0; // tells the receive worker that the pair stops
     return 1;
@@ -231,35 +130,24 @@ DWORD fnAnalogRxRun(const AnalogWorkerDesc& stDesc)
 {
     CommTRC& stTRC = *stDesc.pstTRC;
     CommRx& stRx = stTRC.m_stRx;
-    IOViewAnalog& stView = *stDesc.pstView;
-    if (!fnCommRxBegin(stRx, {stDesc.pchRxEventNull, stDesc.pchRxErrorFmt, stDesc.pchRxWaitUnknown,
-                              stDesc.pfnOwner, stDesc.pfnOwner}))
+    const CommRxTexts stTexts = {stDesc.pchRxEventNull, stDesc.pchRxErrorFmt,
+                                 stDesc.pchRxWaitUnknown, stDesc.pfnOwner, stDesc.pfnOwner};
+    if (!fnCommRxBegin(stRx, stTexts))
     {
-        stView.fnWorkerEnded(false);
+        stDesc.pstView->pfnWorkerEnded(false);
         return 1;
     }
     fnAwaitRequestEvent(stTRC);
-    uint32_t dwFailures = 0;
-    bool bFatal = false;
-    for (;;)
-    {
-        if (!fnCommRunning(stRx.m_bRun))
-        {
-            fnStopTransmit(stTRC);
-            break;
-        }
-        if (dwFailures >= ANALOG_FAILURE_LIMIT)
-        {
-            fnConnectionLost(stDesc);
-            break;
-        }
-        if (!fnRxPass(stDesc, stRx, &dwFailures))
-        {
-            bFatal = true;
-            break;
-        }
-    }
+    RxContext stContext = {{0, ANALOG_FAILURE_LIMIT}, &stDesc};
+    const uint32_t dwEnd =
+        fnCommRxLoop({&stTRC, &stTexts, fnDeliver, fnCommCountMiss, fnBeforePass, &stContext,
+                      stDesc.pchRxInvalidFmt, stDesc.pchRxAbortedFmt});
+    if (dwEnd == CommRxQuiet || dwEnd == CommRxLost)
+        fnIoConnectionLost(stTRC, stDesc.pfnOwner);
+    else if (dwEnd == CommRxStopped)
+        fnStopTransmit(stTRC);
     fnCommRxEnd(stRx);
-    stView.fnWorkerEnded(!bFatal);
+    // After a fatal read error the window stays until Close.
+    stDesc.pstView->pfnWorkerEnded(dwEnd != CommRxFailed);
     return 1;
 }

@@ -1,7 +1,8 @@
 // The transmit and receive loops of the two analog IO models (VQ-4624, VQ-4637). The receive
 // loop sets the pace: it raises the request event m_hIsTransmit, sleeps the reply wait of the
-// baud rate, reads the reply in one piece and hands the values to the window; the transmit
-// loop sends exactly one poll per request. Each loop runs on its own worker thread.
+// baud rate, reads the reply in one piece and hands the values to the window through the
+// model's AnalogWorkerView; the transmit loop sends exactly one poll per request (a failed
+// write result that was aborted ends it). Each loop runs on its own worker thread.
 #pragma once
 
 #include <windows.h>
@@ -11,13 +12,23 @@
 #include "io/AnalogDecode.h"
 #include "serial/CommIo.h"
 
-class IOViewAnalog;
+// What the workers and the handler see of a model's IO window; the window defines one per
+// model (io/IoDlgAnalog.cpp), so the workers never reach the dialog itself.
+struct AnalogWorkerView
+{
+    HWND (*pfnWindow)(); // the IO window, owner of every message; NULL while it is not up
+    void (*pfnShowReply)(const AnalogValues& stValues); // fields, trend and redraw
+    void (*pfnWorkerEnded)(bool bEndWindow);            // the receive worker's last act
+    void (*pfnPairStarting)();                          // the handler, before the pair starts
+};
+extern const AnalogWorkerView gstAnalogWorkerView_4624;
+extern const AnalogWorkerView gstAnalogWorkerView_4637;
 
 struct AnalogWorkerDesc
 {
     CommTRC* pstTRC;
     AnalogValues* pstValues; // m_szValue / m_fValue of the model
-    IOViewAnalog* pstView;
+    const AnalogWorkerView* pstView;
     CommOwnerFn pfnOwner;         // the IO window, owner of every message
     CommTxTexts stTxTexts;        // _01 event, _03 write error, _04 wait
     const char* pchRequestNull;   // _02 m_hIsTransmit==NULL

@@ -1,116 +1,99 @@
-// The digital IO worker pair. The transmit loop polls without a trigger: one frame, 200 ms
-// after it left, the next; a protocol without frames only sleeps the pace. The receive loop
-// judges every completed read on its own and counts only empty 500 ms waits as misses, so a
-// module that answers garbage keeps the window open; three misses end it with the message.
+// The digital IO worker pair on the shared send step and receive loop (serial/CommIo.h). The
+// transmit loop polls without a trigger: one frame, 200 ms after it left, the next (a failed
+// write result goes on with the next poll); a protocol without frames only sleeps the pace.
+// The receive loop judges every completed read on its own and counts only empty 500 ms waits
+// as misses, so a module that answers garbage keeps the window open; three misses, or a line
+// that is gone, end the window with the connection message.
 #include "io/DigitalWorker.h"
 
 #include "io/DigitalIo4652.h"
+#include "io/IoPortQuiet.h"
 #include "io/IoTarget.h"
 #include "res/GbkText.h"
 #include "res/Texts.h"
 
 namespace
 {
-// After a completed write: the pace when bytes left, then the pass ends.
-void fnAfterWrite(CommTx& stTx)
+struct TxContext
 {
-    if (stTx.m_dwTxWritten > 0)
-        Sleep(DIGITAL_PACE_MS);
-    fnCommTxEndPass(stTx);
-}
+    const DigitalWorkerDesc* pstDesc;
+    CommTx* pstTx;
+};
 
-// Builds and starts the next frame. false when the thread must end.
-bool fnSendNext(const DigitalWorkerDesc& stDesc, CommTx& stTx)
+bool fnBuildNext(void* pvContext)
 {
+    TxContext& stContext = *static_cast<TxContext*>(pvContext);
     const IoTarget stTarget = fnIoTarget();
-    stTx.m_dwTxLen =
-        stDesc.pfnBuildNext(stTarget.m_dwProtocol, stTarget.m_chAddress, stTx.m_achTxBuf);
-    if (stTx.m_dwTxLen == 0)
+    stContext.pstTx->m_dwTxLen = stContext.pstDesc->pfnBuildNext(
+        stTarget.m_dwProtocol, stTarget.m_chAddress, stContext.pstTx->m_achTxBuf);
+    return stContext.pstTx->m_dwTxLen != 0;
+}
+
+// The pace after a frame that left, and instead of a frame in a protocol without frames.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
+{
+    CommTx& stTx = *static_cast<CommTx*>(pvContext);
+    if (dwResult == CommSendNone)
     {
-        Sleep(DIGITAL_PACE_MS); // nothing to send in this protocol; do not spin
-        return true;
+        Sleep(DIGITAL_PACE_MS); // do not spin
     }
-    const uint32_t dwResult = fnCommWrite(stTx, stDesc.stTxTexts);
-    if (dwResult == CommIoDone)
-        fnAfterWrite(stTx);
-    return dwResult != CommIoError;
+    else if (dwResult == CommSendDone)
+    {
+        if (stTx.m_dwTxWritten > 0)
+            Sleep(DIGITAL_PACE_MS);
+        fnCommTxEndPass(stTx);
+    }
+    return true; // a failed result goes on with the next poll
 }
 
-void fnWaitWrite(const DigitalWorkerDesc& stDesc, CommTx& stTx)
+struct RxContext
 {
-    DWORD dwError = 0;
-    const uint32_t dwResult = fnCommWriteWait(stTx, DIGITAL_WAIT_MS, stDesc.stTxTexts, &dwError);
-    if (dwResult == CommIoDone)
-        fnAfterWrite(stTx);
-    else if (dwResult == CommIoFailed)
-        fnCommTxEndPass(stTx); // the next poll follows; the error needs no message
-}
+    CommMissCount stMisses; // empty 500 ms waits in a row; the third ends the loop
+    const DigitalWorkerDesc* pstDesc;
+};
 
-void fnConnectionLost(const DigitalWorkerDesc& stDesc)
+// One completed read; a reply that is judged at all resets the miss count.
+bool fnDeliver(void* pvContext)
 {
-    fnMessageBoxGbk(stDesc.pfnWindow(), TXT_IO_NO_CONNECTION, TXT_IO_CONTROL, MB_ICONINFORMATION);
-    HWND hWnd = stDesc.pfnWindow(); // the window may have closed while the box was up
-    if (hWnd != NULL)
-        SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-
-// One completed read; true when it resets the miss count.
-bool fnJudgeRead(const DigitalWorkerDesc& stDesc, CommRx& stRx)
-{
+    RxContext& stContext = *static_cast<RxContext*>(pvContext);
+    const DigitalWorkerDesc& stDesc = *stContext.pstDesc;
+    const CommRx& stRx = stDesc.pstTRC->m_stRx;
     const uint32_t dwJudge =
         stDesc.pfnJudge(fnIoTarget().m_dwProtocol, stRx.m_achRxBuf, stRx.m_dwRxRead);
     if (dwJudge == DigitalDisplay)
         stDesc.pfnDisplay();
-    return dwJudge != DigitalIgnored;
+    if (dwJudge != DigitalIgnored)
+        stContext.stMisses.dwCount = 0;
+    return true;
 }
+
 } // namespace
 
 DWORD fnDigitalTxRun(const DigitalWorkerDesc& stDesc)
 {
-    CommTx& stTx = stDesc.pstTRC->m_stTx;
+    CommTRC& stTRC = *stDesc.pstTRC;
+    CommTx& stTx = stTRC.m_stTx;
     if (!fnCommTxBegin(stTx, stDesc.stTxTexts))
         return 1;
     stDesc.pfnStart(fnIoTarget().m_dwProtocol);
-    while (fnCommRunning(stTx.m_bRun))
-    {
-        if (stTx.m_bPending.load() == 0)
-        {
-            if (!fnSendNext(stDesc, stTx))
-                break;
-        }
-        else
-        {
-            fnWaitWrite(stDesc, stTx);
-        }
-    }
+    TxContext stContext = {&stDesc, &stTx};
+    CommSendStep stStep = {&stTRC,      &stDesc.stTxTexts, DIGITAL_WAIT_MS, CommTxGoOnNext,
+                           fnBuildNext, &stContext,        false,           0};
+    fnCommTxLoop({&stStep, false, fnAfterSend, &stTx});
     fnCommTxEnd(stTx);
     return 1;
 }
 
 DWORD fnDigitalRxRun(const DigitalWorkerDesc& stDesc)
 {
-    CommRx& stRx = stDesc.pstTRC->m_stRx;
-    if (!fnCommRxBegin(stRx, stDesc.stRxTexts))
+    CommTRC& stTRC = *stDesc.pstTRC;
+    if (!fnCommRxBegin(stTRC.m_stRx, stDesc.stRxTexts))
         return 1;
-    uint32_t dwMisses = 0;
-    while (fnCommRunning(stRx.m_bRun) && dwMisses < DIGITAL_MISS_LIMIT)
-    {
-        const uint32_t dwResult = fnCommReadOnce(stRx, stDesc.stRxTexts);
-        if (dwResult == CommIoDone)
-        {
-            if (fnJudgeRead(stDesc, stRx))
-                dwMisses = 0;
-        }
-        else if (dwResult == CommIoError || dwResult == CommIoClosed)
-        {
-            break;
-        }
-        else if (stRx.m_bPending.load() != 0 && stRx.m_dwWaitResult == WAIT_TIMEOUT)
-        {
-            if (++dwMisses == DIGITAL_MISS_LIMIT)
-                fnConnectionLost(stDesc);
-        }
-    }
-    fnCommRxEnd(stRx);
+    RxContext stContext = {{0, DIGITAL_MISS_LIMIT}, &stDesc};
+    const uint32_t dwEnd = fnCommRxLoop({&stTRC, &stDesc.stRxTexts, fnDeliver, fnCommCountMiss,
+                                         nullptr, &stContext, nullptr, nullptr});
+    if (dwEnd == CommRxQuiet || dwEnd == CommRxLost)
+        fnIoConnectionLost(stTRC, stDesc.pfnWindow);
+    fnCommRxEnd(stTRC.m_stRx);
     return 1;
 }

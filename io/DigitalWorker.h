@@ -1,7 +1,8 @@
 // The transmit and receive loops of the two digital IO models (VQ-4652, VQ-4618). A model
-// supplies its record, its message texts and four hooks; the loops do the overlapped I/O with
-// the shared skeleton of serial/CommIo.h, the 200 ms pace, the miss count and the connection
-// failure. Each loop runs on its own worker thread.
+// supplies its record, its message texts and five hooks (the last two are the workers' whole
+// view of the window); the loops run the shared send step and receive loop of serial/CommIo.h
+// with the 200 ms pace, the miss count and the connection failure. Each loop runs on its own
+// worker thread.
 #pragma once
 
 #include <windows.h>

@@ -10,7 +10,8 @@
 #include "res/GbkText.h"
 #include "res/Texts.h"
 #include "res/resource.h"
-#include "serial/CommTRC.h"
+#include "io/AnalogWorker.h"
+#include "serial/CommLife.h"
 
 namespace
 {
@@ -81,11 +82,9 @@ void IOViewAnalog::fnPaint(HWND hDlg)
 
 void IOViewAnalog::fnClose(HWND hDlg)
 {
-    m_pstTRC->m_stTx.m_bRun = 0;
-    // A transmit worker that ended on a write error can no longer pass the stop on, so the
-    // receive worker is told directly; it ends the window at its next loop top.
-    m_pstTRC->m_stRx.m_bRun = 0;
-    m_pstTRC->fnSignal(&m_pstTRC->m_stTx.m_hIsTransmitData);
+    // Both workers are told directly (a transmit worker that ended on a write error can no
+    // longer pass the stop on); the receive worker ends the window at its next loop top.
+    fnCommPairStop(*m_pstTRC);
     // Once the receive worker has gone (it met a fatal error, or it is this very call it sent
     // on its way out), nobody else will end the window.
     if (m_bRxEnded.load() != 0 && m_hDlg.exchange(NULL) != NULL)
@@ -185,3 +184,51 @@ INT_PTR CALLBACK DlgProc_ModuleIO_4637(HWND hDlg, UINT uMsg, WPARAM wParam, LPAR
 {
     return gstIOView_4637.fnDlgProc(hDlg, uMsg, wParam);
 }
+
+namespace
+{
+HWND fnWindow4624()
+{
+    return gstIOView_4624.fnWindow();
+}
+
+HWND fnWindow4637()
+{
+    return gstIOView_4637.fnWindow();
+}
+
+void fnShowReply4624(const AnalogValues& stValues)
+{
+    gstIOView_4624.fnShowReply(stValues);
+}
+
+void fnShowReply4637(const AnalogValues& stValues)
+{
+    gstIOView_4637.fnShowReply(stValues);
+}
+
+void fnWorkerEnded4624(bool bEndWindow)
+{
+    gstIOView_4624.fnWorkerEnded(bEndWindow);
+}
+
+void fnWorkerEnded4637(bool bEndWindow)
+{
+    gstIOView_4637.fnWorkerEnded(bEndWindow);
+}
+
+void fnPairStarting4624()
+{
+    gstIOView_4624.fnPairStarting();
+}
+
+void fnPairStarting4637()
+{
+    gstIOView_4637.fnPairStarting();
+}
+} // namespace
+
+const AnalogWorkerView gstAnalogWorkerView_4624 = {fnWindow4624, fnShowReply4624, fnWorkerEnded4624,
+                                                   fnPairStarting4624};
+const AnalogWorkerView gstAnalogWorkerView_4637 = {fnWindow4637, fnShowReply4637, fnWorkerEnded4637,
+                                                   fnPairStarting4637};

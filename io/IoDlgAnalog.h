@@ -3,7 +3,8 @@
 // thread writes the handles when the window opens and stores m_hDlg last; the receive worker
 // reads m_hDlg before it writes a field or draws, so nothing reaches a window that is not up.
 // The window ends only through its receive worker (fnWorkerEnded) or, once that worker has
-// ended, at once on Close.
+// ended, at once on Close. The workers reach a window only through the model's
+// AnalogWorkerView (io/AnalogWorker.h), which IoDlgAnalog.cpp defines.
 #pragma once
 
 #include <windows.h>

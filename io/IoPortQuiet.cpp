@@ -1,18 +1,32 @@
-// Waits for the worker pairs of all four IO records. Only one IO window is open at a time (they
-// are modal), so a pair that still runs here belongs to a window that has already closed.
+// Kept for the IO handlers: every pair of every feature is waited for by the lifecycle owner;
+// and the one end of an IO window whose module or line was lost.
 #include "io/IoPortQuiet.h"
 
-#include "serial/CommIo.h"
-#include "serial/CommTRC.h"
+#include "res/GbkText.h"
+#include "res/Texts.h"
+#include "serial/CommLife.h"
+
+namespace
+{
+const DWORD WINDOW_WAIT_MS = 2000;
+}
 
 bool fnIoPortQuiet(HWND hOwner)
 {
-    CommTRC* const apstRecords[] = {&gstCommTRCIO_4652, &gstCommTRCIO_4618, &gstCommTRCIO_4624,
-                                    &gstCommTRCIO_4637};
-    for (CommTRC* pstTRC : apstRecords)
-    {
-        if (!fnCommPairReady(*pstTRC, hOwner))
-            return false;
-    }
-    return true;
+    return fnCommPairsQuiet(hOwner);
+}
+
+void fnIoConnectionLost(CommTRC& stTRC, CommOwnerFn pfnWindow)
+{
+    const DWORD dwStart = GetTickCount();
+    while (pfnWindow() == NULL && fnCommRunning(stTRC.m_stRx.m_bRun) &&
+           GetTickCount() - dwStart < WINDOW_WAIT_MS)
+        Sleep(10);
+    const bool bTell = fnCommRunning(stTRC.m_stRx.m_bRun) && pfnWindow() != NULL;
+    fnCommPairStop(stTRC);
+    if (bTell && stTRC.fnClaimLineLost())
+        fnMessageBoxGbk(pfnWindow(), TXT_IO_NO_CONNECTION, TXT_IO_CONTROL, MB_ICONINFORMATION);
+    HWND hWnd = pfnWindow(); // the window may have closed while the box was up
+    if (hWnd != NULL)
+        SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }

@@ -1,8 +1,6 @@
 // The VQ-4624 worker pair on gstCommTRCIO_4624, run by the analog loops (io/AnalogWorker.cpp).
 // The handler runs on the main thread; every message of the pair has the IO window as owner.
 #include "io/AnalogWorker.h"
-#include "io/IoDlgAnalog.h"
-#include "io/IoPortQuiet.h"
 #include "io/ModuleIO.h"
 
 AnalogValues gstIOData_4624;
@@ -11,13 +9,13 @@ namespace
 {
 HWND fnOwner()
 {
-    return gstIOView_4624.fnWindow();
+    return gstAnalogWorkerView_4624.pfnWindow();
 }
 
 const AnalogWorkerDesc WORKER = {
     &gstCommTRCIO_4624,
     &gstIOData_4624,
-    &gstIOView_4624,
+    &gstAnalogWorkerView_4624,
     fnOwner,
     {"INF:CommThread_ModuleIO_4624_Tx()_01 gstCommTRCIO_4624.m_stTx.m_stOL.hEvent==NULL",
      "INF:CommThread_ModuleIO_4624_Tx()_03 COM Tx Data Error! the GetLastError return %d",
@@ -43,11 +41,11 @@ const CommPairDesc PAIR = {
 
 int Idm_ModuleIO_4624(HWND hWnd)
 {
-    // The pairs of the last windows are waited for first, so the last receive worker of this
-    // model cannot mark this window's pair as ended.
-    if (!fnIoPortQuiet(hWnd))
+    // Every earlier pair is waited for first, so the last receive worker of this model cannot
+    // mark this window's pair as ended.
+    if (!fnCommPairsQuiet(hWnd))
         return 1;
-    gstIOView_4624.fnPairStarting();
+    gstAnalogWorkerView_4624.pfnPairStarting();
     return fnCommPairStart(gstCommTRCIO_4624, hWnd, PAIR);
 }
 

@@ -57,6 +57,7 @@ extern const char TXT_TERM_CONTINUOUS[];
 extern const char TXT_TERM_STOP[];
 extern const char TXT_TERM_CALC_CRC[];
 extern const char TXT_TERM_HEX_ERROR[];
+extern const char TXT_TERM_INTERVAL_RANGE[];
 extern const char TXT_TERM_CAPTION[];
 extern const char TXT_TERM_LABEL_PROTOCOL[];
 extern const char TXT_TERM_LABEL_COMMAND[];

@@ -1,7 +1,9 @@
 // The module search on the worker pair of gstCommTRCModuleSearch. The transmit thread walks the
 // scan (SearchScan), writes each name query, sleeps the reply wait of the port's baud rate,
-// then takes the accumulator and parses it; it shows its progress in the progress dialog and
-// sends that dialog IDOK when the scan is over. The receive thread only collects bytes.
+// then takes the accumulator and parses it; it shows its progress in the progress dialog (seen
+// through gstSearchWorkerView) and sends that dialog IDOK when the scan is over. The receive
+// thread only collects bytes. The handler empties the list before the pair starts, and nothing
+// is added once the pair is stopped, so the list shown and the records always agree.
 #include "search/ModuleSearch.h"
 
 #include <commctrl.h>
@@ -9,9 +11,9 @@
 #include "protocol/Codec.h"
 #include "protocol/FrameBuilder.h"
 #include "protocol/Protocol.h"
+#include "res/GbkText.h"
 #include "res/resource.h"
 #include "search/ModuleList.h"
-#include "search/SearchProgressDlg.h"
 #include "search/SearchScan.h"
 #include "search/SearchStartDlg.h"
 #include "serial/CommIo.h"
@@ -29,7 +31,7 @@ const DWORD END_PAUSE_MS = 500;
 
 HWND fnProgressOwner()
 {
-    return gstSearchProgressDlg.m_hDlg.load();
+    return gstSearchWorkerView.pfnWindow();
 }
 
 const CommTxTexts TX_TEXTS = {
@@ -64,7 +66,7 @@ void fnSearchFrame(CommTRC& stTRC, uint32_t dwProtocol, uint8_t chAddress)
 void fnShowProgress()
 {
     uint32_t dwPos = fnScanProgressPos(gstModuleList, gstModuleSearch.m_chStartAddress);
-    HWND hBar = gstSearchProgressDlg.m_hProgress.load();
+    HWND hBar = gstSearchWorkerView.pfnProgress();
     if (hBar != NULL)
         SendMessageA(hBar, PBM_SETPOS, dwPos, 0);
 }
@@ -73,7 +75,7 @@ void fnShowScanStep()
 {
     char achHex[3];
     fnByteToHex2(gstModuleList.m_chScanAddress, achHex);
-    HWND hDlg = gstSearchProgressDlg.m_hDlg.load();
+    HWND hDlg = gstSearchWorkerView.pfnWindow();
     if (hDlg != NULL)
         SetDlgItemTextA(hDlg, IDC_SEARCH_ADDRESS, achHex);
     fnShowProgress();
@@ -86,12 +88,16 @@ void fnTakeReply(CommTRC& stTRC)
     uint32_t dwLen = stTRC.fnRxDataTake(abyData);
     if (dwLen == 0)
         return;
+    if (!fnCommRunning(stTRC.m_stTx.m_bRun))
+        return; // stopped: the list stays as the user saw it when he pressed Stop
     if (fnScanReply(gstModuleList, abyData, dwLen) == ScanReplyAdded)
     {
         const ModuleRecord& stRecord = gstModuleList.m_astModule[gstModuleList.m_dwCount - 1];
         HWND hList = gstModuleSearch.m_hListBox.load();
+        wchar_t awchLine[sizeof(stRecord.m_achListText)];
+        fnGbkToWide(stRecord.m_achListText, awchLine, sizeof(stRecord.m_achListText));
         if (hList != NULL)
-            SendMessageA(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(stRecord.m_achListText));
+            SendMessageW(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(awchLine));
     }
     if (fnScanListFull(gstModuleList))
         stTRC.m_stTx.m_bRun = 0;
@@ -113,7 +119,7 @@ void fnScanEnd(CommTRC& stTRC)
     fnShowProgress();
     gstModuleSearch.m_bScanOver = 1;
     // Stop has already ended the dialog and cleared its handle; then this has no effect.
-    HWND hDlg = gstSearchProgressDlg.m_hDlg.load();
+    HWND hDlg = gstSearchWorkerView.pfnWindow();
     if (hDlg != NULL)
         SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     Sleep(END_PAUSE_MS);
@@ -122,6 +128,26 @@ void fnScanEnd(CommTRC& stTRC)
 void fnDeliver(CommTRC& stTRC)
 {
     stTRC.fnRxDataAppend();
+}
+
+// Pending, or a failed result (the same query again): nothing parsed, nothing advanced.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
+{
+    CommTRC& stTRC = *static_cast<CommTRC*>(pvContext);
+    if (dwResult == CommSendDone)
+    {
+        fnAfterQuery(stTRC);
+        fnCommTxEndPass(stTRC.m_stTx);
+    }
+    return true;
+}
+
+bool fnBuildQuery(void* pvContext)
+{
+    fnShowScanStep();
+    fnSearchFrame(*static_cast<CommTRC*>(pvContext), gstModuleList.m_dwScanProtocol,
+                  gstModuleList.m_chScanAddress);
+    return true;
 }
 } // namespace
 
@@ -143,9 +169,14 @@ void fnSearchFrameRtu(CommTRC& stTRC, uint8_t chAddress)
 int Idm_ModuleSearch(HWND hOwner)
 {
     CommTRC& stTRC = gstCommTRCModuleSearch;
-    // A pair of an earlier search is waited for before anything of this one is touched.
-    if (!fnCommPairReady(stTRC, hOwner))
+    // Every earlier pair has ended before anything of this search is touched; then the list
+    // is emptied before the first reply can come.
+    if (!fnCommPairsQuiet(hOwner))
         return 1;
+    HWND hList = gstModuleSearch.m_hListBox.load();
+    if (hList != NULL)
+        SendMessageW(hList, LB_RESETCONTENT, 0, 0);
+    gstModuleList.m_dwCount = 0;
     gstModuleSearch.m_chStartAddress = gstSearchStartDlg.m_chStartAddress;
     gstModuleSearch.m_bScanOver = 0;
     gstModuleSearch.m_dwQueries = 0;
@@ -162,32 +193,9 @@ DWORD WINAPI CommThread_ModuleSearch_Tx(LPVOID)
     stTRC.fnRxDataClear();
     if (!fnCommTxBegin(stTx, TX_TEXTS))
         return 1;
-    while (fnCommRunning(stTx.m_bRun))
-    {
-        uint32_t dwResult = CommIoDone;
-        if (stTx.m_bPending.load() == 0)
-        {
-            fnShowScanStep();
-            fnSearchFrame(stTRC, gstModuleList.m_dwScanProtocol, gstModuleList.m_chScanAddress);
-            dwResult = fnCommWrite(stTx, TX_TEXTS);
-            if (dwResult == CommIoError)
-                break;
-        }
-        if (stTx.m_bPending.load() != 0)
-        {
-            DWORD dwError = 0;
-            dwResult = fnCommWriteWait(stTx, COMM_WAIT_MS, TX_TEXTS, &dwError);
-            if (dwResult == CommIoPending)
-                continue;
-            if (dwResult == CommIoFailed)
-            {
-                fnCommTxEndPass(stTx); // the same query again, nothing parsed or advanced
-                continue;
-            }
-        }
-        fnAfterQuery(stTRC);
-        fnCommTxEndPass(stTx);
-    }
+    CommSendStep stStep = {&stTRC,       &TX_TEXTS, COMM_WAIT_MS, CommTxResendSame,
+                           fnBuildQuery, &stTRC,    false,        0};
+    fnCommTxLoop({&stStep, false, fnAfterSend, &stTRC});
     fnScanEnd(stTRC);
     return 1;
 }

@@ -29,6 +29,14 @@ class ModuleSearch
 
 extern ModuleSearch gstModuleSearch;
 
+// What the search threads see of the progress dialog; the dialog defines it.
+struct SearchWorkerView
+{
+    HWND (*pfnWindow)();   // owner of the messages, target of OK; NULL once it has ended
+    HWND (*pfnProgress)(); // the progress bar, NULL while the dialog is not up
+};
+extern const SearchWorkerView gstSearchWorkerView;
+
 // Starts the receive thread and then the transmit thread. 0 when both run; 1 after a message
 // (creation failure, or an earlier search pair that would not end).
 int Idm_ModuleSearch(HWND hOwner);

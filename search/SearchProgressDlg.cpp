@@ -12,7 +12,7 @@
 #include "res/resource.h"
 #include "search/ModuleSearch.h"
 #include "search/SearchScan.h"
-#include "serial/CommTRC.h"
+#include "serial/CommLife.h"
 
 SearchProgressDlg gstSearchProgressDlg;
 
@@ -73,7 +73,7 @@ void SearchProgressDlg::fnEnd(INT_PTR nResult)
     m_hProgress = NULL;
     m_hIcon = NULL;
     KillTimer(hDlg, m_uTimerId);
-    gstCommTRCModuleSearch.fnStop();
+    fnCommPairStop(gstCommTRCModuleSearch);
     EndDialog(hDlg, nResult);
 }
 
@@ -100,3 +100,18 @@ INT_PTR CALLBACK SearchProgressDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPAR
         return FALSE;
     }
 }
+
+namespace
+{
+HWND fnViewWindow()
+{
+    return gstSearchProgressDlg.m_hDlg.load();
+}
+
+HWND fnViewProgress()
+{
+    return gstSearchProgressDlg.m_hProgress.load();
+}
+} // namespace
+
+const SearchWorkerView gstSearchWorkerView = {fnViewWindow, fnViewProgress};

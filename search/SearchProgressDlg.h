@@ -1,7 +1,8 @@
 // The progress dialog of the module search (template 131). The main thread creates and ends it;
-// the search's transmit thread reads the handles below to show the address being asked, to move
-// the bar and to send IDOK when the scan is over, so the handles are atomic and are cleared
-// before the dialog goes away.
+// the search's transmit thread reads the handles below, through gstSearchWorkerView
+// (search/ModuleSearch.h, defined in SearchProgressDlg.cpp), to show the address being asked,
+// to move the bar and to send IDOK when the scan is over, so the handles are atomic and are
+// cleared before the dialog goes away.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,7 @@
-// The worker skeleton shared by every feature: overlapped I/O on the one port with bounded
-// waits, and the starter of a thread pair. Each function runs on the thread that owns the half
-// it is given; the starter and the pair wait run on the main thread. A thread that ends with
+// The worker skeleton shared by every feature: the send step and the receive loop, overlapped
+// I/O on the one port with bounded waits. Each function runs on the thread that owns the half
+// it is given. Completions that fail or bring nothing are counted: a healthy line never gives
+// COMM_LOST_LIMIT of them in a row, a vanished one gives them at once. A thread that ends with
 // an I/O still outstanding cancels it and waits for its completion first, because the next
 // pair of the same record reuses the buffers and the OVERLAPPED the driver would complete into.
 #include "serial/CommIo.h"
@@ -16,16 +17,6 @@ namespace
 {
 const char CAPTION[] = "VQ4600Utility";
 const DWORD CANCEL_WAIT_MS = 5000; // the driver's time to honour CancelIo
-
-std::atomic<CommCreateThreadFn> g_pfnCreateThreadHook{nullptr};
-
-HANDLE fnCreateWorker(LPTHREAD_START_ROUTINE pfnProc, DWORD* pdwId)
-{
-    CommCreateThreadFn pfnHook = g_pfnCreateThreadHook.load();
-    if (pfnHook != nullptr)
-        return pfnHook(pfnProc, pdwId);
-    return CreateThread(NULL, 0, pfnProc, NULL, 0, pdwId);
-}
 
 // Cancels this thread's I/O on the port and waits until the OVERLAPPED is released.
 void fnCancelAndDrain(OVERLAPPED* pstOL, std::atomic<uint32_t>* pbPending)
@@ -59,22 +50,58 @@ bool fnCommRunning(const std::atomic<uint32_t>& bRun)
     return gstCommPort.m_bOpen.load() == 1 && bRun.load() == 1;
 }
 
+namespace
+{
+// A half's OVERLAPPED afresh with its own manual-reset event; false after the event message.
+bool fnBeginOverlapped(OVERLAPPED* pstOL, std::atomic<uint32_t>* pbPending, DWORD* pdwWaitResult,
+                       CommOwnerFn pfnOwner, const char* pchEventNull)
+{
+    *pdwWaitResult = 0;
+    *pbPending = 0;
+    memset(pstOL, 0, sizeof(*pstOL));
+    pstOL->hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (pstOL->hEvent != NULL)
+        return true;
+    fnCommShowError(pfnOwner, pchEventNull);
+    return false;
+}
+} // namespace
+
 bool fnCommTxBegin(CommTx& stTx, const CommTxTexts& stTexts)
 {
     stTx.m_dwTxWritten = 0;
-    stTx.m_dwWaitResult = 0;
-    stTx.m_bPending = 0;
     stTx.m_dwTxLen = 0;
-    memset(&stTx.m_stOL, 0, sizeof(stTx.m_stOL));
-    stTx.m_stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
-    if (stTx.m_stOL.hEvent != NULL)
+    return fnBeginOverlapped(&stTx.m_stOL, &stTx.m_bPending, &stTx.m_dwWaitResult, stTexts.pfnOwner,
+                             stTexts.pchEventNull);
+}
+
+bool fnCommTxBeginEvents(CommTRC& stTRC, const CommTxTexts& stTexts, const char* pchRequestNull,
+                         const char* pchIntervalNull)
+{
+    if (!fnCommTxBegin(stTRC.m_stTx, stTexts))
+        return false;
+    const char* pchFailed = nullptr;
+    if (!stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIsTransmitData))
+        pchFailed = pchRequestNull;
+    else if (pchIntervalNull != nullptr && !stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIntervalTime))
+        pchFailed = pchIntervalNull;
+    if (pchFailed == nullptr)
         return true;
-    fnCommShowError(stTexts.pfnOwner, stTexts.pchEventNull);
+    fnCommShowError(stTexts.pfnOwner, pchFailed);
+    fnCommTxEndEvents(stTRC);
     return false;
 }
 
-uint32_t fnCommWrite(CommTx& stTx, const CommTxTexts& stTexts)
+void fnCommTxEndEvents(CommTRC& stTRC)
 {
+    fnCommTxEnd(stTRC.m_stTx);
+    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIsTransmitData);
+    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIntervalTime);
+}
+
+uint32_t fnCommWrite(CommTRC& stTRC, const CommTxTexts& stTexts)
+{
+    CommTx& stTx = stTRC.m_stTx;
     stTx.m_dwTxWritten = 0;
     if (WriteFile(gstCommPort.m_hComm, stTx.m_achTxBuf, stTx.m_dwTxLen, &stTx.m_dwTxWritten,
                   &stTx.m_stOL))
@@ -85,8 +112,47 @@ uint32_t fnCommWrite(CommTx& stTx, const CommTxTexts& stTexts)
         stTx.m_bPending = 1;
         return CommIoPending;
     }
-    fnShowFormatted(stTexts.pfnOwner, stTexts.pchWriteErrorFmt, dwError);
+    if (stTRC.fnClaimLineLost())
+        fnShowFormatted(stTexts.pfnOwner, stTexts.pchWriteErrorFmt, dwError);
     return CommIoError;
+}
+
+uint32_t fnCommSend(CommSendStep& stStep)
+{
+    CommTRC& stTRC = *stStep.pstTRC;
+    CommTx& stTx = stTRC.m_stTx;
+    if (stTx.m_bPending.load() == 0)
+    {
+        if (!stStep.bResend && !stStep.pfnBuild(stStep.pvContext))
+            return CommSendNone;
+        stStep.bResend = false;
+        const uint32_t dwResult = fnCommWrite(stTRC, *stStep.pstTexts);
+        if (dwResult == CommIoError)
+            return CommSendEnd;
+        if (dwResult == CommIoDone)
+        {
+            stStep.dwFailed = 0;
+            return CommSendDone;
+        }
+    }
+    DWORD dwError = 0;
+    const uint32_t dwResult = fnCommWriteWait(stTx, stStep.dwWaitMs, *stStep.pstTexts, &dwError);
+    if (dwResult == CommIoPending)
+        return CommSendPending;
+    if (dwResult == CommIoDone)
+    {
+        stStep.dwFailed = 0;
+        return CommSendDone;
+    }
+    if (stStep.dwPolicy == CommTxStopOnAbort && dwError == ERROR_OPERATION_ABORTED)
+        return CommSendEnd; // still pending: fnCommTxEnd drains it
+    fnCommTxEndPass(stTx);
+    stStep.bResend = stStep.dwPolicy == CommTxResendSame;
+    if (++stStep.dwFailed < COMM_LOST_LIMIT)
+        return CommSendRetry;
+    if (fnCommLineLost(stTRC))
+        fnShowFormatted(stStep.pstTexts->pfnOwner, stStep.pstTexts->pchWriteErrorFmt, dwError);
+    return CommSendEnd;
 }
 
 uint32_t fnCommWriteWait(CommTx& stTx, DWORD dwTimeout, const CommTxTexts& stTexts, DWORD* pdwError)
@@ -102,6 +168,30 @@ uint32_t fnCommWriteWait(CommTx& stTx, DWORD dwTimeout, const CommTxTexts& stTex
     if (stTx.m_dwWaitResult != WAIT_TIMEOUT)
         fnCommShowError(stTexts.pfnOwner, stTexts.pchWaitUnknown);
     return CommIoPending;
+}
+
+uint32_t fnCommTxLoop(const CommTxLoop& stLoop)
+{
+    CommTRC& stTRC = *stLoop.pstStep->pstTRC;
+    CommTx& stTx = stTRC.m_stTx;
+    uint32_t dwResult = CommSendNone;
+    while (fnCommRunning(stTx.m_bRun))
+    {
+        if (stLoop.bRequest)
+        {
+            WaitForSingleObject(stTx.m_hIsTransmitData, INFINITE);
+            // A request under way (set together with other events under the lock) completes
+            // before the step looks at them.
+            EnterCriticalSection(&stTRC.m_csLock);
+            LeaveCriticalSection(&stTRC.m_csLock);
+            if (!fnCommRunning(stTx.m_bRun))
+                break;
+        }
+        dwResult = fnCommSend(*stLoop.pstStep);
+        if (dwResult == CommSendEnd || !stLoop.pfnAfter(dwResult, stLoop.pvContext))
+            break;
+    }
+    return dwResult;
 }
 
 void fnCommTxEndPass(CommTx& stTx)
@@ -122,49 +212,76 @@ bool fnCommRxBegin(CommRx& stRx, const CommRxTexts& stTexts)
 {
     stRx.m_dwRxRequest = RX_READ_SIZE;
     stRx.m_dwRxRead = 0;
-    stRx.m_dwWaitResult = 0;
-    stRx.m_bPending = 0;
-    memset(&stRx.m_stOL, 0, sizeof(stRx.m_stOL));
-    stRx.m_stOL.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
-    if (stRx.m_stOL.hEvent != NULL)
-        return true;
-    fnCommShowError(stTexts.pfnOwner, stTexts.pchEventNull);
-    return false;
+    stRx.m_dwBadInRow = 0;
+    stRx.m_dwLastError = 0;
+    return fnBeginOverlapped(&stRx.m_stOL, &stRx.m_bPending, &stRx.m_dwWaitResult, stTexts.pfnOwner,
+                             stTexts.pchEventNull);
 }
 
 namespace
 {
-uint32_t fnReadStart(CommRx& stRx, const CommRxTexts& stTexts)
+// A completion without bytes; Lost once COMM_LOST_LIMIT came in a row.
+uint32_t fnReadBad(CommRx& stRx, DWORD dwError)
 {
+    stRx.m_dwLastError = dwError;
+    return ++stRx.m_dwBadInRow >= COMM_LOST_LIMIT ? CommIoLost : CommIoPending;
+}
+
+uint32_t fnReadGood(CommRx& stRx)
+{
+    stRx.m_dwBadInRow = 0;
+    return CommIoDone;
+}
+
+// The two read messages only the analog IO threads show; null where a feature has none.
+struct ReadExtra
+{
+    const char* pchInvalidFmt; // a new read meets ERROR_INVALID_HANDLE; null: end silently
+    const char* pchAbortedFmt; // a pending read was aborted; null: a failure like any other
+};
+
+const ReadExtra NO_EXTRA = {nullptr, nullptr};
+
+uint32_t fnReadStart(CommTRC& stTRC, const CommRxTexts& stTexts, const ReadExtra& stExtra)
+{
+    CommRx& stRx = stTRC.m_stRx;
     stRx.m_dwRxRead = 0;
     if (ReadFile(gstCommPort.m_hComm, stRx.m_achRxBuf, stRx.m_dwRxRequest, &stRx.m_dwRxRead,
                  &stRx.m_stOL))
     {
         ResetEvent(stRx.m_stOL.hEvent);
-        return stRx.m_dwRxRead > 0 ? CommIoDone : CommIoPending;
+        return stRx.m_dwRxRead > 0 ? fnReadGood(stRx) : fnReadBad(stRx, 0);
     }
     DWORD dwError = GetLastError();
-    if (dwError == ERROR_INVALID_HANDLE)
+    if (dwError == ERROR_INVALID_HANDLE && stExtra.pchInvalidFmt == nullptr)
         return CommIoClosed;
     if (dwError == ERROR_IO_PENDING)
     {
         stRx.m_bPending = 1;
         return CommIoPending;
     }
-    fnShowFormatted(stTexts.pfnOwner, stTexts.pchReadErrorFmt, dwError);
+    const char* pchFmt =
+        dwError == ERROR_INVALID_HANDLE ? stExtra.pchInvalidFmt : stTexts.pchReadErrorFmt;
+    if (stTRC.fnClaimLineLost())
+        fnShowFormatted(stTexts.pfnOwner, pchFmt, dwError);
     return CommIoError;
 }
 
-uint32_t fnReadWait(CommRx& stRx, const CommRxTexts& stTexts)
+uint32_t fnReadWait(CommTRC& stTRC, const CommRxTexts& stTexts, const ReadExtra& stExtra)
 {
+    CommRx& stRx = stTRC.m_stRx;
     stRx.m_dwWaitResult = WaitForMultipleObjects(1, &stRx.m_stOL.hEvent, FALSE, COMM_WAIT_MS);
     if (stRx.m_dwWaitResult == WAIT_OBJECT_0)
     {
-        // A failed result (the port closed, the read cancelled) delivers nothing.
+        // A failed result (the port closed, the line gone) delivers nothing.
         BOOL bOk = GetOverlappedResult(gstCommPort.m_hComm, &stRx.m_stOL, &stRx.m_dwRxRead, FALSE);
+        DWORD dwError = bOk ? 0 : GetLastError();
         stRx.m_bPending = 0;
         ResetEvent(stRx.m_stOL.hEvent);
-        return bOk && stRx.m_dwRxRead > 0 ? CommIoDone : CommIoPending;
+        if (!bOk && dwError == ERROR_OPERATION_ABORTED && stExtra.pchAbortedFmt != nullptr &&
+            stTRC.fnClaimLineLost())
+            fnShowFormatted(stTexts.pfnOwner, stExtra.pchAbortedFmt, dwError);
+        return bOk && stRx.m_dwRxRead > 0 ? fnReadGood(stRx) : fnReadBad(stRx, dwError);
     }
     if (stRx.m_dwWaitResult != WAIT_TIMEOUT)
         fnCommShowError(stTexts.pfnWaitOwner, stTexts.pchWaitUnknown);
@@ -172,15 +289,24 @@ uint32_t fnReadWait(CommRx& stRx, const CommRxTexts& stTexts)
 }
 } // namespace
 
-uint32_t fnCommReadOnce(CommRx& stRx, const CommRxTexts& stTexts)
+namespace
 {
+uint32_t fnReadOnce(CommTRC& stTRC, const CommRxTexts& stTexts, const ReadExtra& stExtra)
+{
+    CommRx& stRx = stTRC.m_stRx;
     if (stRx.m_bPending.load() == 0)
     {
-        uint32_t dwResult = fnReadStart(stRx, stTexts);
+        uint32_t dwResult = fnReadStart(stTRC, stTexts, stExtra);
         if (dwResult != CommIoPending || stRx.m_bPending.load() == 0)
             return dwResult;
     }
-    return fnReadWait(stRx, stTexts);
+    return fnReadWait(stTRC, stTexts, stExtra);
+}
+} // namespace
+
+uint32_t fnCommReadOnce(CommTRC& stTRC, const CommRxTexts& stTexts)
+{
+    return fnReadOnce(stTRC, stTexts, NO_EXTRA);
 }
 
 void fnCommRxEnd(CommRx& stRx)
@@ -191,119 +317,73 @@ void fnCommRxEnd(CommRx& stRx)
     stRx.m_stOL.hEvent = NULL;
 }
 
-DWORD fnCommRxRun(CommTRC& stTRC, const CommRxTexts& stTexts, CommRxDeliverFn pfnDeliver)
+bool fnCommCountMiss(void* pvContext)
 {
-    CommRx& stRx = stTRC.m_stRx;
-    if (!fnCommRxBegin(stRx, stTexts))
-        return 1;
+    CommMissCount& stMisses = *static_cast<CommMissCount*>(pvContext);
+    return ++stMisses.dwCount < stMisses.dwLimit;
+}
+
+uint32_t fnCommRxLoop(const CommRxLoop& stLoop)
+{
+    CommRx& stRx = stLoop.pstTRC->m_stRx;
+    const ReadExtra stExtra = {stLoop.pchInvalidFmt, stLoop.pchAbortedFmt};
     while (fnCommRunning(stRx.m_bRun))
     {
-        uint32_t dwResult = fnCommReadOnce(stRx, stTexts);
+        if (stLoop.pfnBeforePass != nullptr)
+            stLoop.pfnBeforePass(stLoop.pvContext);
+        const uint32_t dwResult = fnReadOnce(*stLoop.pstTRC, *stLoop.pstTexts, stExtra);
         if (dwResult == CommIoDone)
-            pfnDeliver(stTRC);
+        {
+            if (!stLoop.pfnDeliver(stLoop.pvContext))
+                return CommRxQuiet;
+        }
+        else if (dwResult == CommIoLost)
+            return CommRxLost;
         else if (dwResult == CommIoError || dwResult == CommIoClosed)
-            break;
+            return CommRxFailed;
+        else if (stLoop.pfnQuiet != nullptr && stRx.m_bPending.load() != 0 &&
+                 stRx.m_dwWaitResult == WAIT_TIMEOUT && !stLoop.pfnQuiet(stLoop.pvContext))
+            return CommRxQuiet;
     }
-    fnCommRxEnd(stRx);
+    return CommRxStopped;
+}
+
+namespace
+{
+struct RxRunContext
+{
+    CommTRC* pstTRC;
+    CommRxDeliverFn pfnDeliver;
+};
+
+bool fnRunDeliver(void* pvContext)
+{
+    RxRunContext* pstContext = static_cast<RxRunContext*>(pvContext);
+    pstContext->pfnDeliver(*pstContext->pstTRC);
+    return true;
+}
+} // namespace
+
+DWORD fnCommRxRun(CommTRC& stTRC, const CommRxTexts& stTexts, CommRxDeliverFn pfnDeliver)
+{
+    if (!fnCommRxBegin(stTRC.m_stRx, stTexts))
+        return 1;
+    RxRunContext stContext = {&stTRC, pfnDeliver};
+    if (fnCommRxLoop({&stTRC, &stTexts, fnRunDeliver, nullptr, nullptr, &stContext, nullptr,
+                      nullptr}) == CommRxLost)
+        fnCommRxTellLost(stTRC, stTexts);
+    fnCommRxEnd(stTRC.m_stRx);
     return 1;
 }
 
-namespace
+bool fnCommLineLost(CommTRC& stTRC)
 {
-// The handles of the record's threads that have not ended yet.
-DWORD fnRunningThreads(CommTRC& stTRC, HANDLE ahOut[2])
-{
-    DWORD dwCount = 0;
-    HANDLE ahThread[2] = {stTRC.m_stTx.m_hThread, stTRC.m_stRx.m_hThread};
-    for (HANDLE hThread : ahThread)
-    {
-        if (hThread != NULL && WaitForSingleObject(hThread, 0) == WAIT_TIMEOUT)
-            ahOut[dwCount++] = hThread;
-    }
-    return dwCount;
-}
-} // namespace
-
-bool fnCommPairRunning(CommTRC& stTRC)
-{
-    HANDLE ahRunning[2];
-    return fnRunningThreads(stTRC, ahRunning) != 0;
+    fnCommPairStop(stTRC);
+    return stTRC.fnClaimLineLost();
 }
 
-bool fnCommPairWait(CommTRC& stTRC, DWORD dwTimeout)
+void fnCommRxTellLost(CommTRC& stTRC, const CommRxTexts& stTexts)
 {
-    stTRC.fnStop();
-    DWORD dwStart = GetTickCount();
-    HANDLE ahRunning[2];
-    DWORD dwCount;
-    while ((dwCount = fnRunningThreads(stTRC, ahRunning)) != 0)
-    {
-        DWORD dwSpent = GetTickCount() - dwStart;
-        if (dwSpent >= dwTimeout)
-            return false;
-        // Only sent messages are handled here: a worker may be inside SendMessage to one of
-        // this thread's windows, while queued input must not start another command meanwhile.
-        MsgWaitForMultipleObjects(dwCount, ahRunning, FALSE, dwTimeout - dwSpent, QS_SENDMESSAGE);
-        MSG stMsg;
-        PeekMessageA(&stMsg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    return true;
-}
-
-namespace
-{
-void fnForgetThread(HANDLE* phThread, DWORD* pdwId)
-{
-    if (*phThread != NULL)
-        CloseHandle(*phThread);
-    *phThread = NULL;
-    *pdwId = 0;
-}
-
-bool fnStartOne(bool bTx, CommTRC& stTRC, HWND hOwner, const CommPairDesc& stDesc)
-{
-    HANDLE* phThread = bTx ? &stTRC.m_stTx.m_hThread : &stTRC.m_stRx.m_hThread;
-    DWORD* pdwId = bTx ? &stTRC.m_stTx.m_dwThreadId : &stTRC.m_stRx.m_dwThreadId;
-    *phThread = fnCreateWorker(bTx ? stDesc.pfnTx : stDesc.pfnRx, pdwId);
-    if (*phThread != NULL)
-        return true;
-    fnMessageBoxGbk(hOwner, bTx ? stDesc.pchTxCreateFail : stDesc.pchRxCreateFail, CAPTION,
-                    MB_ICONHAND);
-    return false;
-}
-} // namespace
-
-bool fnCommPairReady(CommTRC& stTRC, HWND hOwner)
-{
-    if (!fnCommPairRunning(stTRC) || fnCommPairWait(stTRC, COMM_PAIR_WAIT_MS))
-        return true;
-    fnMessageBoxGbk(hOwner, TXT_COMM_PAIR_BUSY, CAPTION, MB_ICONINFORMATION);
-    return false;
-}
-
-int fnCommPairStart(CommTRC& stTRC, HWND hOwner, const CommPairDesc& stDesc)
-{
-    if (!fnCommPairReady(stTRC, hOwner))
-        return 1;
-    fnForgetThread(&stTRC.m_stTx.m_hThread, &stTRC.m_stTx.m_dwThreadId);
-    fnForgetThread(&stTRC.m_stRx.m_hThread, &stTRC.m_stRx.m_dwThreadId);
-    stTRC.m_stTx.m_bRun = 1;
-    stTRC.m_stRx.m_bRun = 1;
-    bool bFirstTx = !stDesc.bRxFirst;
-    if (!fnStartOne(bFirstTx, stTRC, hOwner, stDesc))
-    {
-        stTRC.fnStop();
-        return 1;
-    }
-    if (!fnStartOne(!bFirstTx, stTRC, hOwner, stDesc))
-    {
-        stTRC.fnStop(); // the first thread must not run on alone
-        return 1;
-    }
-    return 0;
-}
-
-void fnCommSetCreateThreadHook(CommCreateThreadFn pfnHook)
-{
-    g_pfnCreateThreadHook.store(pfnHook);
+    if (fnCommLineLost(stTRC))
+        fnShowFormatted(stTexts.pfnOwner, stTexts.pchReadErrorFmt, stTRC.m_stRx.m_dwLastError);
 }

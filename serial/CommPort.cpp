@@ -5,6 +5,7 @@
 
 #include "res/GbkText.h"
 #include "res/Texts.h"
+#include "serial/CommLife.h"
 #include "serial/CommSettings.h"
 
 #include <cstdio>
@@ -129,6 +130,13 @@ int Idm_CommClose(HWND hOwner)
     CommPort& stPort = gstCommPort;
     HANDLE hComm = stPort.m_hComm.load();
     stPort.m_bOpen = 0; // workers stop on the flag before their handle goes away
+    // A pair that outlived its dialog still uses the handle: it must have ended first.
+    if (!fnCommPairsEnd(COMM_PAIR_WAIT_MS))
+    {
+        stPort.m_bOpen = 1;
+        fnMessageBoxGbk(hOwner, TXT_COMM_PAIR_BUSY, APP_CAPTION, MB_ICONINFORMATION);
+        return 1;
+    }
     if (!CloseHandle(hComm))
     {
         stPort.m_dwLastError = GetLastError();

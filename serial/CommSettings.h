@@ -11,7 +11,7 @@ const uint32_t COM_PORT_COUNT = 256;
 
 class CommSettings
 {
-public:
+  public:
     CommSettings();
 
     HWND m_hDlg;

@@ -44,6 +44,8 @@ void fnClearRx(CommRx& stRx)
     stRx.m_bPending = 0;
     memset(stRx.m_achRxData, 0, sizeof(stRx.m_achRxData));
     stRx.m_dwRxDataLen = 0;
+    stRx.m_dwBadInRow = 0;
+    stRx.m_dwLastError = 0;
 }
 } // namespace
 
@@ -51,6 +53,7 @@ CommTRC::CommTRC()
 {
     fnClearTx(m_stTx);
     fnClearRx(m_stRx);
+    m_bLineLost = 0;
     InitializeCriticalSection(&m_csLock);
 }
 
@@ -128,4 +131,5 @@ void CommTRC::fnStop()
     m_stTx.m_bRun = 0;
     m_stRx.m_bRun = 0;
     fnSignal(&m_stTx.m_hIsTransmitData);
+    fnSignal(&m_stTx.m_hIntervalTime);
 }

@@ -1,13 +1,20 @@
 // The transaction record of one feature, shared by its transmit thread, its receive thread and
 // the main thread (the feature's dialog). Threading contract, field by field:
-//  - m_hThread, m_dwThreadId: written by the feature's command handler on the main thread.
+//  - m_hThread, m_dwThreadId: written by fnCommPairStart (serial/CommLife.h) on the main thread,
+//    only once every earlier pair of every record has ended.
 //  - m_bRun: raised to 1 by fnCommPairStart before the thread is created, so a stop that comes
 //    before the thread's first instruction is not lost; any thread may set it to 0 (atomic).
-//  - m_stOL, m_dwWaitResult, m_dwTxWritten, m_dwRxRead: used by their own thread only.
+//    Stopping goes through fnCommPairStop (serial/CommLife.h), which also wakes both events.
+//  - m_bLineLost: cleared by fnCommPairStart; either worker claims it (atomic exchange) before
+//    it tells the user that the line failed, so a pair shows one such message at most.
+//  - m_stOL, m_dwWaitResult, m_dwTxWritten, m_dwRxRead, m_dwBadInRow, m_dwLastError: used by
+//    their own thread only.
 //  - m_bPending: written by its own thread; atomic so the dialog may look at it.
 //  - request and interval events: created and closed by the transmit thread; any other thread
 //    signals them only through fnSignal/fnUnsignal, which hold m_csLock, so a handle is never
-//    used after its thread has closed it.
+//    used after its thread has closed it. A dialog that sets or clears several events at once
+//    holds m_csLock around them; the transmit loop passes that lock after each wake-up, so it
+//    never sees half of such a change.
 //  - accumulator m_achRxData/m_dwRxDataLen: the receive thread appends with fnRxDataAppend, the
 //    transmit thread takes with fnRxDataTake; both hold m_csLock, so no byte can be appended
 //    between the consumer's look and its reset.
@@ -50,6 +57,8 @@ struct CommRx
     std::atomic<uint32_t> m_bPending;
     uint8_t m_achRxData[RX_BUF_SIZE];
     std::atomic<uint32_t> m_dwRxDataLen;
+    uint32_t m_dwBadInRow; // reads in a row that completed failed or empty (receive thread)
+    DWORD m_dwLastError;   // the error of the last failed completion (receive thread)
 };
 
 class CommTRC
@@ -74,8 +83,14 @@ class CommTRC
     void fnSignal(HANDLE* phSlot);   // SetEvent when the slot holds an event
     void fnUnsignal(HANDLE* phSlot); // ResetEvent when the slot holds an event
 
-    // Clears both run flags, then sets the request event so a waiting transmit thread wakes.
+    // Clears both run flags, then sets the request and interval events, so that a transmit
+    // thread waiting on either wakes and leaves. Called through fnCommPairStop.
     void fnStop();
+    // The first thread of the pair to meet a broken line claims the one message the user gets
+    // for it; false for every later caller of the same pair.
+    bool fnClaimLineLost() { return m_bLineLost.exchange(1) == 0; }
+
+    std::atomic<uint32_t> m_bLineLost; // 0 at each start (fnCommPairStart)
 };
 
 // One record per feature, living for the whole run.

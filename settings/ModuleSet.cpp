@@ -15,7 +15,6 @@
 #include "search/ModuleList.h"
 #include "serial/CommIo.h"
 #include "serial/CommTRC.h"
-#include "settings/ModuleSetDlg.h"
 
 ModuleSet gstModuleSet;
 
@@ -27,7 +26,7 @@ const char CAPTION[] = "VQ4600Utility";
 
 HWND fnDialogOwner()
 {
-    return gstModuleSetDlg.m_hDlg.load();
+    return gstModuleSetWorkerView.pfnWindow();
 }
 
 const CommTxTexts TX_TEXTS = {
@@ -56,10 +55,6 @@ const CommPairDesc PAIR = {
     "INF:Idm_ModuleSet()_02 Thread CommThread_ModuleSet_Rx() Create Fail!",
 };
 
-CommTRC* const apstOtherRecords[] = {&gstCommTRCModuleSearch, &gstCommTRCTerminal,
-                                     &gstCommTRCIO_4652,      &gstCommTRCIO_4618,
-                                     &gstCommTRCIO_4624,      &gstCommTRCIO_4637};
-
 // Where the pass's frames go and what they carry, fixed for one exchange.
 struct Exchange
 {
@@ -73,7 +68,7 @@ Exchange fnTakeExchange()
     Exchange stEx;
     stEx.m_dwProtocol = gstModuleSet.m_dwProtocol.load();
     stEx.m_chAddress = static_cast<uint8_t>(gstModuleSet.m_chAddress.load());
-    stEx.m_stSetting = gstModuleSetDlg.m_stSetting;
+    stEx.m_stSetting = gstModuleSetWorkerView.pfnSetting();
     return stEx;
 }
 
@@ -83,14 +78,6 @@ bool fnBuildFrame(CommTx& stTx, const Exchange& stEx)
     stTx.m_dwTxLen = gstModuleSet.m_stPlan.fnBuildFrame(stEx.m_dwProtocol, stEx.m_chAddress,
                                                         stEx.m_stSetting, stTx.m_achTxBuf);
     return stTx.m_dwTxLen != 0;
-}
-
-void fnEnableWrite()
-{
-    // The handle is cleared before the dialog ends; a dead handle makes this a no-op.
-    HWND hWrite = gstModuleSetDlg.m_hWrite.load();
-    if (hWrite != NULL)
-        EnableWindow(hWrite, TRUE);
 }
 
 // The report box, then the exchange is over: step done, accumulator empty, request clear,
@@ -110,7 +97,7 @@ void fnReport(CommTRC& stTRC, const Exchange& stEx)
     gstModuleSet.m_stPlan.fnReportShown(stEx.m_dwProtocol);
     stTRC.fnRxDataClear();
     stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData);
-    fnEnableWrite();
+    gstModuleSetWorkerView.pfnEnableWrite();
 }
 
 // After a completed write: the reply window, the classification, and the report when due.
@@ -137,55 +124,34 @@ void fnDeliver(CommTRC& stTRC)
 bool fnTxBegin(CommTRC& stTRC)
 {
     stTRC.fnRxDataClear();
-    if (!fnCommTxBegin(stTRC.m_stTx, TX_TEXTS))
-        return false;
-    if (stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIsTransmitData))
+    return fnCommTxBeginEvents(stTRC, TX_TEXTS, TX_REQUEST_NULL, nullptr);
+}
+
+// The exchange of the pass, fixed when its first frame is built; the transmit thread's own.
+Exchange s_stExchange = {0, 0, {0, 0, 0}};
+
+bool fnBuildNext(void* pvContext)
+{
+    CommTRC& stTRC = *static_cast<CommTRC*>(pvContext);
+    s_stExchange = fnTakeExchange();
+    if (fnBuildFrame(stTRC.m_stTx, s_stExchange))
         return true;
-    fnCommShowError(fnDialogOwner, TX_REQUEST_NULL);
-    fnCommTxEnd(stTRC.m_stTx);
+    // Nothing to send for this module: the request is dropped and the button stays disabled
+    // until the dialog closes.
+    stTRC.fnUnsignal(&stTRC.m_stTx.m_hIsTransmitData);
     return false;
 }
 
-// Waits for the request without a time limit; true when the thread is still to run.
-bool fnWaitRequest(CommTRC& stTRC)
+// After each step with the request set. The write is waited for in slices, so a stop is seen
+// at the top of the loop; a failed result sends the same frame.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
 {
-    HANDLE hRequest = stTRC.m_stTx.m_hIsTransmitData; // this thread created it and closes it
-    WaitForSingleObject(hRequest, INFINITE);
-    return fnCommRunning(stTRC.m_stTx.m_bRun);
-}
-
-// One pass with the request set. False when the thread must end (write error).
-bool fnPass(CommTRC& stTRC, Exchange& stEx)
-{
-    CommTx& stTx = stTRC.m_stTx;
-    if (stTx.m_bPending.load() == 0)
+    CommTRC& stTRC = *static_cast<CommTRC*>(pvContext);
+    if (dwResult == CommSendDone)
     {
-        stEx = fnTakeExchange();
-        if (!fnBuildFrame(stTx, stEx))
-        {
-            // Nothing to send for this module: the request is dropped and the button stays
-            // disabled until the dialog closes.
-            stTRC.fnUnsignal(&stTx.m_hIsTransmitData);
-            return true;
-        }
-        uint32_t dwResult = fnCommWrite(stTx, TX_TEXTS);
-        if (dwResult == CommIoError)
-            return false;
-        if (dwResult == CommIoDone)
-        {
-            fnAfterWrite(stTRC, stEx);
-            fnCommTxEndPass(stTx);
-            return true;
-        }
+        fnAfterWrite(stTRC, s_stExchange);
+        fnCommTxEndPass(stTRC.m_stTx);
     }
-    DWORD dwError = 0;
-    uint32_t dwResult = fnCommWriteWait(stTx, SET_WRITE_SLICE_MS, TX_TEXTS, &dwError);
-    if (dwResult == CommIoPending)
-        return true; // the next slice, after the stop check at the top of the loop
-    if (dwResult == CommIoDone)
-        fnAfterWrite(stTRC, stEx);
-    // Done, or a failed result: the step has not moved, so a failure sends the same frame.
-    fnCommTxEndPass(stTx);
     return true;
 }
 } // namespace
@@ -193,16 +159,10 @@ bool fnPass(CommTRC& stTRC, Exchange& stEx)
 int Idm_ModuleSet(HWND hOwner)
 {
     CommTRC& stTRC = gstCommTRCModuleSet;
-    // An earlier pair (a cancelled step still finishing) ends before anything here changes.
-    if (!fnCommPairReady(stTRC, hOwner))
+    // Every earlier pair (a cancelled step still finishing, another feature's reader) ends
+    // before anything here changes.
+    if (!fnCommPairsQuiet(hOwner))
         return 1;
-    // So does any other feature's pair: a receive thread still reading the port would take the
-    // module's reply away from this transaction. Their dialogs are closed, so they are ending.
-    for (CommTRC* pstOther : apstOtherRecords)
-    {
-        if (fnCommPairRunning(*pstOther) && !fnCommPairReady(*pstOther, hOwner))
-            return 1;
-    }
     const ModuleRecord* pstRecord = gstModuleList.fnSelected();
     gstModuleSet.m_dwProtocol = pstRecord != nullptr ? pstRecord->m_dwProtocol : 0;
     gstModuleSet.m_chAddress = pstRecord != nullptr ? pstRecord->m_chAddress : 0;
@@ -221,7 +181,7 @@ void fnModuleSetStop()
 {
     // The frame length belongs to the transmit thread, which empties it itself when it ends;
     // after a stop it builds and sends nothing more.
-    gstCommTRCModuleSet.fnStop(); // both run flags, then the request
+    fnCommPairStop(gstCommTRCModuleSet); // both run flags, then the request
 }
 
 DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
@@ -229,17 +189,11 @@ DWORD WINAPI CommThread_ModuleSet_Tx(LPVOID)
     CommTRC& stTRC = gstCommTRCModuleSet;
     if (!fnTxBegin(stTRC))
         return 1;
-    Exchange stEx = {0, 0, {0, 0, 0}}; // taken from the dialog after each request
-    while (fnCommRunning(stTRC.m_stTx.m_bRun))
-    {
-        if (!fnWaitRequest(stTRC))
-            break;
-        if (!fnPass(stTRC, stEx))
-            break;
-    }
-    fnCommTxEnd(stTRC.m_stTx);
+    CommSendStep stStep = {
+        &stTRC, &TX_TEXTS, SET_WRITE_SLICE_MS, CommTxResendSame, fnBuildNext, &stTRC, false, 0};
+    fnCommTxLoop({&stStep, true, fnAfterSend, &stTRC});
+    fnCommTxEndEvents(stTRC);
     stTRC.m_stTx.m_dwTxLen = 0;
-    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIsTransmitData);
     return 1;
 }
 

@@ -30,6 +30,15 @@ class ModuleSet
 
 extern ModuleSet gstModuleSet;
 
+// What the transmit thread sees of the Module Settings dialog; the dialog defines it.
+struct ModuleSetWorkerView
+{
+    HWND (*pfnWindow)();           // owner of the reports; NULL once the dialog has closed
+    ModuleSetting (*pfnSetting)(); // the committed setting the request is to send
+    void (*pfnEnableWrite)();      // the write button again, after a report
+};
+extern const ModuleSetWorkerView gstModuleSetWorkerView;
+
 // Creates CommThread_ModuleSet_Tx, then CommThread_ModuleSet_Rx. 0 when both run; 1 after a
 // message owned by hOwner.
 int Idm_ModuleSet(HWND hOwner);

@@ -173,3 +173,26 @@ INT_PTR CALLBACK ModuleSetDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
         return FALSE;
     }
 }
+
+namespace
+{
+HWND fnViewWindow()
+{
+    return gstModuleSetDlg.m_hDlg.load();
+}
+
+ModuleSetting fnViewSetting()
+{
+    return gstModuleSetDlg.m_stSetting;
+}
+
+void fnViewEnableWrite()
+{
+    // The handle is cleared before the dialog ends; a dead handle makes this a no-op.
+    HWND hWrite = gstModuleSetDlg.m_hWrite.load();
+    if (hWrite != NULL)
+        EnableWindow(hWrite, TRUE);
+}
+} // namespace
+
+const ModuleSetWorkerView gstModuleSetWorkerView = {fnViewWindow, fnViewSetting, fnViewEnableWrite};

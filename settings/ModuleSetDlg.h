@@ -1,8 +1,9 @@
 // The Module Settings dialog (template 132): the selected module's present values, the new
 // address, baud rate and protocol, "写入模块" to arm the transaction and Cancel to stop it. The
-// dialog runs on the main thread; the settings transmit thread reads m_stSetting after the
-// request, owns its message boxes by m_hDlg and enables m_hWrite after each report, so those
-// two handles are atomic and are cleared before the dialog goes away.
+// dialog runs on the main thread; the settings transmit thread, through gstModuleSetWorkerView
+// (settings/ModuleSet.h, defined in ModuleSetDlg.cpp), reads m_stSetting after the request,
+// owns its message boxes by m_hDlg and enables m_hWrite after each report, so those two handles
+// are atomic and are cleared before the dialog goes away.
 #pragma once
 
 #include <windows.h>

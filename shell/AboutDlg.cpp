@@ -6,6 +6,7 @@
 
 #include "res/GbkText.h"
 #include "res/Texts.h"
+#include "res/Version.h"
 #include "res/resource.h"
 #include "shell/DialogEnd.h"
 
@@ -14,7 +15,7 @@ AboutBox gstAboutBox;
 namespace
 {
 const char BRAND_TEXT[] = "VQSYS";
-const char VERSION_TEXT[] = "VQ4600Utility V2.4.19";
+const char VERSION_TEXT[] = VQ_VERSION_TITLE;
 const char COMPANY_TEXT[] = "VQ Systems Automation Co., Ltd.";
 const char NOTICE_TEXT[] = "Copyright (C) 2023 VQ Systems";
 const char WEB1_TEXT[] = "www.vqsys.example";

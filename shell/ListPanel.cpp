@@ -6,6 +6,7 @@
 
 #include "res/GbkText.h"
 #include "res/Texts.h"
+#include "res/Version.h"
 #include "res/resource.h"
 
 #include <cstring>
@@ -16,7 +17,7 @@ namespace
 {
 const int LIST_WIDTH = 160;
 const int INFO_X = 164;
-const char INFO_TITLE[] = "VQ4600Utility V2.4.19    2023.9.8";
+const char INFO_TITLE[] = VQ_VERSION_TITLE "    " VQ_VERSION_DATE;
 const char INFO_TRADEMARK[] = "VQ and VQ4600 are trademarks of their maker. All rights reserved.";
 const int INFO_RULE_LENGTH = 79;
 } // namespace

@@ -6,11 +6,13 @@
 
 #include "res/GbkText.h"
 #include "res/Texts.h"
+#include "res/Version.h"
 #include "res/resource.h"
 #include "search/ModuleList.h"
 #include "search/ModuleSearch.h"
 #include "search/SearchProgressDlg.h"
 #include "search/SearchStartDlg.h"
+#include "serial/CommLife.h"
 #include "serial/CommPort.h"
 #include "serial/CommSettings.h"
 #include "serial/CommTRC.h"
@@ -25,7 +27,7 @@ MainWindow gstMainWindow;
 namespace
 {
 const char CLASS_NAME[] = "ProgName";
-const char WINDOW_TITLE[] = "VQ4600Utility V2.4.19";
+const char WINDOW_TITLE[] = VQ_VERSION_TITLE;
 const char APP_CAPTION[] = "VQ4600Utility";
 const int PANEL_X = 2;
 const int TOOLBAR_HEIGHT = 33;
@@ -105,13 +107,11 @@ void Cmd_ModuleSearch(HWND hWnd)
     if (fnShowDialog(IDD_SEARCH_START, hWnd, SearchStartDlgProc) != 1)
         return;
     if (Idm_ModuleSearch(hWnd) != 0)
-        return;
-    fnClearModuleList();
-    // Whatever ends the progress dialog, the pair is told to stop, so a later search never
-    // meets threads of this one (the dialog itself stops them too).
+        return; // the handler has emptied the list itself, before its pair started
+    // Whatever ends the progress dialog, the pair is stopped and waited for (bounded), so the
+    // list the user sees now is the list the records hold.
     fnShowDialog(IDD_SEARCH_PROGRESS, hWnd, SearchProgressDlgProc);
-    gstCommTRCModuleSearch.m_stTx.m_bRun = 0;
-    gstCommTRCModuleSearch.m_stRx.m_bRun = 0;
+    fnCommPairWait(gstCommTRCModuleSearch, COMM_PAIR_WAIT_MS);
 }
 
 void Cmd_ListLoad(HWND hWnd)
@@ -199,8 +199,9 @@ void Cmd_Toolbar(HWND hWnd)
 
 void Cmd_ClearList(HWND hWnd)
 {
-    (void)hWnd;
-    fnClearModuleList();
+    // A stopped search pair still ending could add a line after the list was emptied.
+    if (fnCommPairsQuiet(hWnd))
+        fnClearModuleList();
 }
 
 void Cmd_About(HWND hWnd)

@@ -3,9 +3,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -27,6 +30,46 @@ const SpeedRate kRates[] = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},   {
 std::string sysError(const char* what)
 {
     return std::string(what) + ": " + std::strerror(errno);
+}
+
+// Wine's server runs in a session of its own without a terminal, so the first port it opens
+// becomes its controlling terminal, and the hang-up of an unplug or of the simulator's end
+// would send it SIGHUP (on which it dumps every object it holds to its stderr). A child in
+// a session of its own takes the line as its controlling terminal first and ends with the
+// line or with the simulator. Returns once the child holds the line (or failed to).
+pid_t holdAsControllingTerminal(const char* slaveName)
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        // Async-signal-safe calls only: the parent may run other threads.
+        for (int fd = 0; fd < 1024; ++fd)
+            if (fd != ready[1])
+                ::close(fd);
+        struct sigaction dfl = {};
+        dfl.sa_handler = SIG_DFL;
+        sigaction(SIGHUP, &dfl, nullptr);
+        sigset_t all;
+        sigfillset(&all);
+        sigprocmask(SIG_UNBLOCK, &all, nullptr);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent || setsid() < 0 || ::open(slaveName, O_RDWR) < 0)
+            _exit(1);
+        ::close(ready[1]);
+        for (;;)
+            pause();
+    }
+    ::close(ready[1]);
+    char c;
+    while (pid > 0 && read(ready[0], &c, 1) < 0 && errno == EINTR)
+    {
+    }
+    ::close(ready[0]);
+    return pid;
 }
 
 } // namespace
@@ -76,6 +119,7 @@ bool PtyLink::open(const std::string& linkPath, std::string& error)
         cfsetospeed(&tio, B9600);
         tcsetattr(m_slave, TCSANOW, &tio);
     }
+    m_guard = holdAsControllingTerminal(name);
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_watch >= 0 && inotify_add_watch(m_watch, name, IN_OPEN) < 0)
@@ -129,6 +173,12 @@ void PtyLink::close()
     if (m_master >= 0)
         ::close(m_master);
     m_watch = m_slave = m_master = -1;
+    if (m_guard > 0)
+    {
+        kill(m_guard, SIGKILL);
+        waitpid(m_guard, nullptr, 0);
+    }
+    m_guard = -1;
 }
 
 void PtyLink::unplug()

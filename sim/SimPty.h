@@ -2,11 +2,13 @@
 // COM port. The simulator keeps a slave descriptor of its own open, so the master never
 // sees EIO while no client holds the port, and reads the baud rate the client set from the
 // slave's termios. An inotify watch on the slave tells when a client opens the port, so
-// replies nobody read before are dropped as a real line would have lost them.
+// replies nobody read before are dropped as a real line would have lost them. A child
+// process holds the slave as its controlling terminal, so no client's session takes it.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
 
 namespace vqsim
 {
@@ -43,6 +45,7 @@ class PtyLink
     int m_master = -1;
     int m_slave = -1;
     int m_watch = -1;
+    pid_t m_guard = -1; // holds the line as its controlling terminal, see SimPty.cpp
     std::string m_slaveName;
     std::string m_linkPath;
     std::string m_homePath; // the link path given to open(), kept while unplugged

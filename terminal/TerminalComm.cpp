@@ -9,7 +9,6 @@
 
 #include "serial/CommIo.h"
 #include "serial/CommTRC.h"
-#include "terminal/TerminalDlg.h"
 
 TerminalComm gstTerminalComm;
 
@@ -80,7 +79,7 @@ const DWORD EMPTY_FRAME_PAUSE_MS = 10; // an empty continuous frame must not spi
 
 HWND fnDialogOwner()
 {
-    return gstTerminalDlg.m_hDlg.load();
+    return gstTerminalWorkerView.pfnWindow();
 }
 
 const CommTxTexts TX_TEXTS = {
@@ -111,29 +110,6 @@ const CommPairDesc PAIR = {
     "INF:Idm_Terminal()_02 Thread CommThread_Terminal_Rx() Create Fail!",
 };
 
-void fnCloseEvents(CommTRC& stTRC)
-{
-    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIsTransmitData);
-    stTRC.fnCloseEvent(&stTRC.m_stTx.m_hIntervalTime);
-}
-
-bool fnTxBegin(CommTRC& stTRC)
-{
-    if (!fnCommTxBegin(stTRC.m_stTx, TX_TEXTS))
-        return false;
-    const char* pchFailed = nullptr;
-    if (!stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIsTransmitData))
-        pchFailed = TX_REQUEST_NULL;
-    else if (!stTRC.fnCreateEvent(&stTRC.m_stTx.m_hIntervalTime))
-        pchFailed = TX_INTERVAL_NULL;
-    if (pchFailed == nullptr)
-        return true;
-    fnCommShowError(fnDialogOwner, pchFailed);
-    fnCloseEvents(stTRC);
-    fnCommTxEnd(stTRC.m_stTx);
-    return false;
-}
-
 // After a completed write. A queued frame goes out at once; otherwise the interval in
 // continuous mode, or the request is cleared.
 void fnPace(CommTRC& stTRC)
@@ -143,76 +119,70 @@ void fnPace(CommTRC& stTRC)
         return;
     if (gstTerminalComm.m_dwSendMode.load() == TerminalSendContinuous)
     {
-        DWORD dwInterval = gstTerminalDlg.m_stSetting.m_dwIntervalMs.load();
+        DWORD dwInterval = gstTerminalWorkerView.pfnIntervalMs();
         if (stTx.m_dwTxLen == 0 && dwInterval < EMPTY_FRAME_PAUSE_MS)
             dwInterval = EMPTY_FRAME_PAUSE_MS;
+        if (dwInterval > TERMINAL_INTERVAL_MAX_MS)
+            dwInterval = TERMINAL_INTERVAL_MAX_MS; // INFINITE would never end
         WaitForSingleObject(stTx.m_hIntervalTime, dwInterval);
         return;
     }
     gstTerminalComm.fnDoneUnlessQueued(stTx);
 }
 
-// The transmit thread's own: the last write failed and its frame must go out again.
-bool s_bResend = false;
-
-// One pass with the request set; false when the thread must end (write error).
-bool fnTxPass(CommTRC& stTRC)
+bool fnBuildNext(void* pvContext)
 {
+    CommTx& stTx = static_cast<CommTRC*>(pvContext)->m_stTx;
+    gstTerminalComm.fnTakeNext(stTx); // none queued: a continuous run repeats its frame
+    return stTx.m_dwTxLen != 0;
+}
+
+// After each step with the request set. A failed write goes out again before any queued
+// frame; an empty frame puts nothing on the wire.
+bool fnAfterSend(uint32_t dwResult, void* pvContext)
+{
+    CommSendStep& stStep = *static_cast<CommSendStep*>(pvContext);
+    CommTRC& stTRC = *stStep.pstTRC;
     CommTx& stTx = stTRC.m_stTx;
-    if (stTx.m_bPending.load() == 0)
+    if (dwResult == CommSendNone)
     {
-        // None queued: a continuous run repeats its frame. A failed write goes out again
-        // before any queued frame.
-        if (s_bResend)
-            s_bResend = false;
-        else
-            gstTerminalComm.fnTakeNext(stTx);
-        if (stTx.m_dwTxLen == 0)
-        {
-            fnPace(stTRC); // an empty frame: nothing goes on the wire
-            return true;
-        }
-        uint32_t dwResult = fnCommWrite(stTx, TX_TEXTS);
-        if (dwResult == CommIoError)
-            return false;
-        if (dwResult == CommIoDone)
-        {
-            fnPace(stTRC);
-            fnCommTxEndPass(stTx);
-            return true;
-        }
-    }
-    DWORD dwError = 0;
-    uint32_t dwResult = fnCommWriteWait(stTx, COMM_WAIT_MS, TX_TEXTS, &dwError);
-    if (dwResult == CommIoPending)
-        return true;
-    // A failed result or 0 bytes skips the pacing: the same frame goes out on the next pass.
-    if (dwResult == CommIoDone && stTx.m_dwTxWritten > 0)
         fnPace(stTRC);
-    else
-        s_bResend = true;
-    fnCommTxEndPass(stTx);
+    }
+    else if (dwResult == CommSendDone)
+    {
+        if (stTx.m_dwTxWritten > 0)
+            fnPace(stTRC);
+        else
+            stStep.bResend = true;
+        fnCommTxEndPass(stTx);
+    }
     return true;
 }
 
-void fnRxDeliver(CommTRC& stTRC)
+bool fnRxDeliver(void*)
 {
-    if (gstTerminalDlg.m_bClearReturn.exchange(0) != 0)
-    {
-        fnTerminalClearReturn(); // the bytes of this read are dropped
-        return;
-    }
-    fnTerminalShowRx(stTRC.m_stRx.m_achRxBuf, stTRC.m_stRx.m_dwRxRead);
+    CommRx& stRx = gstCommTRCTerminal.m_stRx;
+    if (gstTerminalWorkerView.pfnTakeClearReturn())
+        gstTerminalWorkerView.pfnClearReturn(); // the bytes of this read are dropped
+    else
+        gstTerminalWorkerView.pfnShowRx(stRx.m_achRxBuf, stRx.m_dwRxRead);
+    return true;
+}
+
+bool fnRxQuiet(void*)
+{
+    if (gstTerminalWorkerView.pfnTakeClearReturn())
+        gstTerminalWorkerView.pfnClearReturn(); // a wait without data
+    return true;
 }
 } // namespace
 
 int Idm_Terminal(HWND hOwner)
 {
     CommTRC& stTRC = gstCommTRCTerminal;
-    // A pair of the last opening may still sit in a long interval wait (Exit does not end it);
-    // a new opening ends that wait so that the old pair goes at once.
-    if (fnCommPairRunning(stTRC))
-        stTRC.fnSignal(&stTRC.m_stTx.m_hIntervalTime);
+    // Every earlier pair ends first (the lifecycle's stop also ends a running interval wait).
+    if (!fnCommPairsQuiet(hOwner))
+        return 1;
     gstTerminalComm.m_bTxReady = 0;
     gstTerminalComm.fnQueueClear(); // nothing of the last opening goes out in this one
     if (fnCommPairStart(stTRC, hOwner, PAIR) != 0)
@@ -233,12 +203,16 @@ void fnTerminalStage(const uint8_t* pbyFrame, uint32_t dwLen)
 void fnTerminalTrigger(uint32_t dwMode)
 {
     CommTRC& stTRC = gstCommTRCTerminal;
+    // Under the record's lock: the transmit thread passes the same lock after it wakes, so it
+    // never sees the new request with the interval event of the last run still set.
+    EnterCriticalSection(&stTRC.m_csLock);
     gstTerminalComm.m_dwSendMode = dwMode;
     stTRC.fnSignal(&stTRC.m_stTx.m_hIsTransmitData);
     if (dwMode == TerminalSendContinuous)
         stTRC.fnUnsignal(&stTRC.m_stTx.m_hIntervalTime);
     else
         stTRC.fnSignal(&stTRC.m_stTx.m_hIntervalTime);
+    LeaveCriticalSection(&stTRC.m_csLock);
 }
 
 void fnTerminalStopSending()
@@ -250,43 +224,30 @@ void fnTerminalStopSending()
 
 void fnTerminalEnd()
 {
-    gstCommTRCTerminal.fnStop(); // both run flags, then the request
+    fnCommPairStop(gstCommTRCTerminal); // both run flags, the request and the interval
 }
 
 DWORD WINAPI CommThread_Terminal_Tx(LPVOID)
 {
     CommTRC& stTRC = gstCommTRCTerminal;
-    if (!fnTxBegin(stTRC))
+    if (!fnCommTxBeginEvents(stTRC, TX_TEXTS, TX_REQUEST_NULL, TX_INTERVAL_NULL))
         return 1;
-    s_bResend = false;
     gstTerminalComm.m_bTxReady = 1;
-    while (fnCommRunning(stTRC.m_stTx.m_bRun))
-    {
-        WaitForSingleObject(stTRC.m_stTx.m_hIsTransmitData, INFINITE);
-        if (!fnCommRunning(stTRC.m_stTx.m_bRun) || !fnTxPass(stTRC))
-            break;
-    }
-    fnCommTxEnd(stTRC.m_stTx);
-    fnCloseEvents(stTRC);
+    CommSendStep stStep = {&stTRC,      &TX_TEXTS, COMM_WAIT_MS, CommTxResendSame,
+                           fnBuildNext, &stTRC,    false,        0};
+    fnCommTxLoop({&stStep, true, fnAfterSend, &stStep});
+    fnCommTxEndEvents(stTRC);
     return 1;
 }
 
 DWORD WINAPI CommThread_Terminal_Rx(LPVOID)
 {
     CommTRC& stTRC = gstCommTRCTerminal;
-    CommRx& stRx = stTRC.m_stRx;
-    if (!fnCommRxBegin(stRx, RX_TEXTS))
+    if (!fnCommRxBegin(stTRC.m_stRx, RX_TEXTS))
         return 1;
-    while (fnCommRunning(stRx.m_bRun))
-    {
-        uint32_t dwResult = fnCommReadOnce(stRx, RX_TEXTS);
-        if (dwResult == CommIoDone)
-            fnRxDeliver(stTRC);
-        else if (dwResult == CommIoError || dwResult == CommIoClosed)
-            break;
-        else if (gstTerminalDlg.m_bClearReturn.exchange(0) != 0)
-            fnTerminalClearReturn(); // a wait without data
-    }
-    fnCommRxEnd(stRx);
+    if (fnCommRxLoop({&stTRC, &RX_TEXTS, fnRxDeliver, fnRxQuiet, nullptr, nullptr, nullptr,
+                      nullptr}) == CommRxLost)
+        fnCommRxTellLost(stTRC, RX_TEXTS);
+    fnCommRxEnd(stTRC.m_stRx);
     return 1;
 }

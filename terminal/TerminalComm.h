@@ -28,6 +28,19 @@ enum TerminalSendMode : uint32_t
 };
 
 const uint32_t TERMINAL_QUEUE_DEPTH = 8;
+// The longest interval wait: one below INFINITE, so a continuous run always ends its wait.
+const uint32_t TERMINAL_INTERVAL_MAX_MS = 0xFFFFFFFEu;
+
+// What the workers see of the Terminal dialog; the dialog defines it (TerminalDlg.cpp).
+struct TerminalWorkerView
+{
+    HWND (*pfnWindow)();                                         // NULL while the dialog is not up
+    uint32_t (*pfnIntervalMs)();                                 // the committed interval
+    void (*pfnShowRx)(const uint8_t* pbyData, uint32_t dwCount); // bytes into the return box
+    bool (*pfnTakeClearReturn)(); // the Clear request, reset when taken
+    void (*pfnClearReturn)();     // empties the return box
+};
+extern const TerminalWorkerView gstTerminalWorkerView;
 
 // State of the exchange beyond the record's two halves. Threading: m_dwSendMode is written by
 // the dialog before it sets the request and read by the transmit thread; the queue is used
@@ -71,7 +84,7 @@ void fnTerminalStage(const uint8_t* pbyFrame, uint32_t dwLen);
 void fnTerminalTrigger(uint32_t dwMode);
 // Stop: clears the request, sets the interval event (a running interval wait ends at once).
 void fnTerminalStopSending();
-// Exit or Cancel: both run flags to 0, then the request.
+// Exit or Cancel: both run flags to 0, then the request and the interval events.
 void fnTerminalEnd();
 
 DWORD WINAPI CommThread_Terminal_Tx(LPVOID pvParam);

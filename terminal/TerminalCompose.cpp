@@ -95,6 +95,14 @@ uint32_t fnTerminalCrcText(const char* pchText, char achOut[TERMINAL_CRC_TEXT_MA
     return 1;
 }
 
+bool fnTerminalIntervalInRange(const char* pchText)
+{
+    const char* pch = pchText;
+    while (*pch == ' ' || *pch == '\t')
+        ++pch;
+    return fnTerminalParseInterval(pchText) != 0 || *pch < '1' || *pch > '9';
+}
+
 uint32_t fnTerminalParseInterval(const char* pchText)
 {
     const char* pch = pchText;

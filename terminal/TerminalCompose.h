@@ -29,3 +29,5 @@ uint32_t fnTerminalCrcText(const char* pchText, char achOut[TERMINAL_CRC_TEXT_MA
 // The interval field as an unsigned decimal number of ms: leading blanks skipped, digits up to
 // the first other character; 0 when there is no digit or the number does not fit 32 bits.
 uint32_t fnTerminalParseInterval(const char* pchText);
+// False when the field's number does not fit 32 bits (fnTerminalParseInterval reads it as 0).
+bool fnTerminalIntervalInRange(const char* pchText);

@@ -192,6 +192,15 @@ void TerminalDlg::fnShowHexError()
 
 void TerminalDlg::fnSend(bool bContinuous)
 {
+    char achInterval[32];
+    GetWindowTextA(m_hInterval, achInterval, sizeof(achInterval));
+    if (!fnTerminalIntervalInRange(achInterval))
+    {
+        // Read as 0 it would send without a pause; nothing is sent.
+        fnMessageBoxGbk(m_hDlg.load(), TXT_TERM_INTERVAL_RANGE, TXT_TERMINAL,
+                        MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     if (fnTerminalCompose() == 0)
     {
         fnShowHexError();
@@ -420,3 +429,24 @@ INT_PTR CALLBACK TerminalDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
         return FALSE;
     }
 }
+
+namespace
+{
+HWND fnViewWindow()
+{
+    return gstTerminalDlg.m_hDlg.load();
+}
+
+uint32_t fnViewIntervalMs()
+{
+    return gstTerminalDlg.m_stSetting.m_dwIntervalMs.load();
+}
+
+bool fnViewTakeClearReturn()
+{
+    return gstTerminalDlg.m_bClearReturn.exchange(0) != 0;
+}
+} // namespace
+
+const TerminalWorkerView gstTerminalWorkerView = {fnViewWindow, fnViewIntervalMs, fnTerminalShowRx,
+                                                  fnViewTakeClearReturn, fnTerminalClearReturn};

@@ -1,9 +1,11 @@
 // The Terminal dialog (template 133) and the terminal's state gstTerminalDlg, which outlives
 // the dialog so that protocol, history, check boxes and interval come back at the next opening.
 // The dialog runs on the main thread and is a Unicode dialog: commands are read as UTF-16 and
-// turned into GBK bytes (code page 936) whatever the system locale. The receive thread shows
-// what arrives through fnTerminalShowRx; it alone uses m_achReturnText and its counters, and it
-// finds the return box through the atomic m_hReturn, which the dialog clears before it ends.
+// turned into GBK bytes (code page 936) whatever the system locale. The workers see the dialog
+// only through gstTerminalWorkerView (terminal/TerminalComm.h), which TerminalDlg.cpp defines.
+// The receive thread shows what arrives through fnTerminalShowRx; it alone uses m_achReturnText
+// and its counters, and it finds the return box through the atomic m_hReturn, which the dialog
+// clears before it ends.
 #pragma once
 
 #include <windows.h>

@@ -128,6 +128,7 @@ TEST(TerminalCompose, IntervalField)
     {
         const char* pchText;
         uint32_t dwMs;
+        bool bInRange = true;
     } astRows[] = {
         {"1000", 1000},
         {"0", 0},
@@ -136,11 +137,13 @@ TEST(TerminalCompose, IntervalField)
         {"250ms", 250},
         {"  42", 42},
         {"4294967295", 0xFFFFFFFFu},
-        {"4294967296", 0},
-        {"99999999999999999999", 0},
+        {"4294967296", 0, false},
+        {"99999999999999999999", 0, false},
+        {" 0000", 0},
     };
     for (const Row& r : astRows)
     {
         EXPECT_EQ(r.dwMs, fnTerminalParseInterval(r.pchText)) << r.pchText;
+        EXPECT_EQ(r.bInRange, fnTerminalIntervalInRange(r.pchText)) << r.pchText;
     }
 }

@@ -273,17 +273,6 @@ TEST(SimFaults, FloodReplacesTheReply)
         ASSERT_NE(b, '\r');
 }
 
-TEST(SimFaults, SilentModuleStillTakesSettings)
-{
-    // The fault is on the line, not in the module: a silent module still obeys.
-    Bus bus;
-    MakeBus(bus, {kAscii});
-    std::string error;
-    ASSERT_TRUE(bus.addFault("01:silent", error));
-    EXPECT_TRUE(bus.exchange(S("%0102400600\r"), 9600).empty());
-    EXPECT_EQ(Hex(bus.exchange(S("$02M\r"), 9600)), Hex(S("!024652\r")));
-}
-
 TEST(SimState, LinesFollowSettingsAndOutputs)
 {
     Bus bus;

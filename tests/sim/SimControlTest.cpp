@@ -101,8 +101,9 @@ TEST(SimControlVerbs, EachVerbActsOnTheBus)
         Bytes reply;
     } cases[] = {
         {"1 inputs 01 0C", true, S("$016\r"), S("!000C00\r")},
-        {"2 fault 01:silent", true, S("$01M\r"), {}},
-        {"3 clear 01", true, S("$01M\r"), S("!014652\r")},
+        // A silent module still obeys: it is the line that loses the reply.
+        {"2 fault 01:silent", true, S("%0101400640\r"), {}},
+        {"3 clear 01", true, S("$01MD2\r"), S("!01465253\r")},
         {"4 reset 07,4624,ascii,9600 08,4618,chk,9600", true, S("$01M\r"), {}},
         {"5 analog 07 0 12.5", true, S("#07\r"), S(">+12.500+")}, // the rest ramps
         {"6 inputs 07 01", false, {}, {}},

@@ -452,34 +452,3 @@ TEST_F(ModuleSetTest, CancelDuringAStepClosesAtOnceShowsNothingAndSendsNoMore)
         EXPECT_EQ(dwReports, gstModuleSet.m_dwReports.load());
     }
 }
-
-// Settings started right after a search was stopped: the search's receive thread, still
-// reading the port for a moment, must not take the module's reply away.
-TEST_F(ModuleSetTest, SettingsRightAfterAStoppedSearchStillGetTheReply)
-{
-    ASSERT_TRUE(m_stBus.Reset("B0,4652,ascii,115200"));
-    SimPort stPort(INDEX_115200);
-    ASSERT_TRUE(stPort.IsOpen());
-    MessageCapture stCapture;
-    {
-        TestListBox stList;
-        gstModuleSearch.m_hListBox = stList.Handle();
-        gstSearchStartDlg.m_chStartAddress = 0xB0;
-        ASSERT_EQ(0, Idm_ModuleSearch(NULL));
-        stList.Clear();
-        LoopTimer::Start(
-            350, [] { PostMessageA(gstSearchProgressDlg.m_hDlg.load(), WM_COMMAND, IDOK, 0); });
-        DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SEARCH_PROGRESS), NULL,
-                        SearchProgressDlgProc, 0);
-        gstModuleSearch.m_hListBox = NULL;
-        ASSERT_EQ(std::vector<std::string>{"[B0H] 4652 (VQASCII)"}, stList.Lines());
-    }
-    gstModuleList.m_dwSelected = 0;
-    Operator stOp;
-    stOp.pchAddress = "B1";
-    ASSERT_EQ(0, Open(stOp, stCapture));
-    ASSERT_EQ(1, stCapture.Count());
-    EXPECT_EQ(fnWide(REPORT_OK), stCapture.Last().wsText);
-    EXPECT_EQ("B1,4652,ascii,115200", fnStateHead(m_stBus.StateOf(0xB1)));
-    EXPECT_TRUE(fnWaitSearchPairEnded(3000));
-}

@@ -198,8 +198,8 @@ TEST_F(TerminalTest, ACommandOfEachProtocolGoesOutExactlyAndItsAnswerIsShown)
 }
 
 // Continuous send at 100 ms for 5 s writes the frame 50 times (+-1); Stop ends it at once and
-// the dialog is idle again; a second run ended by Exit sends nothing after the close either.
-TEST_F(TerminalTest, ContinuousSendKeepsItsPeriodAndStopsOnStopAndOnClose)
+// the dialog is idle again.
+TEST_F(TerminalTest, ContinuousSendKeepsItsPeriodAndStopsOnStop)
 {
     SimPort stPort(INDEX_9600);
     ASSERT_TRUE(stPort.IsOpen());
@@ -230,23 +230,48 @@ TEST_F(TerminalTest, ContinuousSendKeepsItsPeriodAndStopsOnStopAndOnClose)
     for (const std::string& sFrame : fnSimLogFramesSince(nLog))
         ASSERT_EQ("24 30 31 4D 0D", sFrame) << "every frame of a run repeats the same bytes";
 
-    // Exit in the middle of a run: the pair ends within one interval, no frame after it.
-    nLog = fnSimLogSize();
-    Open(
-        [&](const Operator& stOp)
-        {
-            EXPECT_EQ(L"100", stOp.Text(IDC_TERM_INTERVAL)) << "the interval is kept";
-            stOp.Click(IDC_TERM_CONTINUOUS);
-            Sleep(1000);
-        });
-    DWORD dwClosed = GetTickCount();
-    EXPECT_TRUE(fnCommPairWait(gstCommTRCTerminal, 3000));
-    EXPECT_LT(GetTickCount() - dwClosed, 700u);
-    size_t nAtClose = fnSimLogFramesSince(nLog).size();
-    EXPECT_NEAR(10.0, static_cast<double>(nAtClose), 1.5);
-    Sleep(500);
-    EXPECT_EQ(nAtClose, fnSimLogFramesSince(nLog).size()) << "a frame after Exit";
     EXPECT_EQ(0, stCapture.Count());
+}
+
+// Exit during a continuous run ends the pair at once, whatever the interval, even one that
+// would be INFINITE; a number too big for 32 bits is refused with a message, not read as 0 ms,
+// and nothing goes out.
+TEST_F(TerminalTest, ExitEndsAnyRunAtOnceAndAnIntervalOutOfRangeIsRefused)
+{
+    SimPort stPort(INDEX_9600);
+    ASSERT_TRUE(stPort.IsOpen());
+    const struct
+    {
+        const wchar_t* pwchInterval;
+        bool bRefused;
+    } ROWS[] = {{L"10000", false}, {L"4294967295", false}, {L"4294967296", true}};
+    for (const auto& stRow : ROWS)
+    {
+        SCOPED_TRACE(testing::PrintToString(stRow.pwchInterval));
+        MessageCapture stCapture;
+        const size_t nLog = fnSimLogSize();
+        Open(
+            [&](const Operator& stOp)
+            {
+                stOp.Type(IDC_TERM_INTERVAL, stRow.pwchInterval);
+                stOp.Type(IDC_TERM_COMMAND, L"$01M");
+                stOp.Click(IDC_TERM_CONTINUOUS);
+                Sleep(300);
+                EXPECT_EQ(!stRow.bRefused, stOp.Enabled(IDC_TERM_STOP));
+            });
+        const DWORD dwClosed = GetTickCount();
+        while (fnCommPairRunning(gstCommTRCTerminal) && GetTickCount() - dwClosed < 1000)
+            Sleep(10);
+        EXPECT_FALSE(fnCommPairRunning(gstCommTRCTerminal)) << "the pair outlived its dialog";
+        EXPECT_EQ(stRow.bRefused ? 0u : 1u, fnSimLogFramesSince(nLog).size());
+        ASSERT_EQ(stRow.bRefused ? 1 : 0, stCapture.Count());
+        if (stRow.bRefused)
+        {
+            EXPECT_EQ(L"\u53D1\u9001\u95F4\u9694\u65F6\u95F4\u8D85\u51FA\u8303\u56F4"
+                      L"(0\uFF5E4294967295 ms)\uFF01",
+                      stCapture.Last().wsText);
+        }
+    }
 }
 
 // 10,000 bytes of noise in answer to one command: the box keeps only the newest text, exactly
