@@ -29,17 +29,20 @@ if(VQ_WIN32_TEST_SOURCES)
 endif()
 
 file(GLOB VQ_GUI_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
+list(APPEND VQ_GUI_DRIVER_SOURCES ${CMAKE_SOURCE_DIR}/res/Texts.cpp
+     ${CMAKE_SOURCE_DIR}/tests/soak/ResourceProbe.cpp)
+# The probe hook the GUI driver, the soak tool and the GUI benchmark load into the program
+# (tests/soak/ResourceProbe.h): its resource figures and its menu tree.
+add_library(vq_probe_hook SHARED tests/soak/hook/ProbeHook.cpp)
+set_target_properties(vq_probe_hook PROPERTIES PREFIX "")
+if(NOT MSVC)
+    target_link_options(vq_probe_hook PRIVATE -static -static-libgcc -static-libstdc++)
+endif()
+target_link_libraries(vq_probe_hook psapi user32 gdi32 kernel32)
 if(VQ_GUI_DRIVER_SOURCES)
-    # The driver's menu probe: a hook module it loads into the program (tests/gui/MenuProbe.h).
-    add_library(vq_gui_hook SHARED tests/gui/hook/MenuProbeHook.cpp)
-    set_target_properties(vq_gui_hook PROPERTIES PREFIX "")
-    if(NOT MSVC)
-        target_link_options(vq_gui_hook PRIVATE -static -static-libgcc -static-libstdc++)
-    endif()
-    target_link_libraries(vq_gui_hook user32 kernel32)
     add_executable(vq_gui_tests ${VQ_GUI_DRIVER_SOURCES})
     target_link_libraries(vq_gui_tests gtest user32 kernel32)
-    add_dependencies(vq_gui_tests vq_gui_hook)
+    add_dependencies(vq_gui_tests vq_probe_hook)
 endif()
 
 # The benchmarks (bench/run) and the soak tool (scripts/soak).

@@ -176,12 +176,4 @@ TEST(Protocol, TablesByBaudIndex)
     }
 }
 
-TEST(Protocol, ListTexts)
-{
-    const char* const apchText[] = {"Unknow Protocol!", "(VQASCII)",      "(VQASCII-CHK)",
-                                    "(Modbus RTU)",     "(Modbus ASCII)", "Unknow Protocol!"};
-    for (uint32_t dwId = 0; dwId < 6; ++dwId)
-        EXPECT_STREQ(apchText[dwId], fnProtocolListText(dwId == 5 ? 7 : dwId)) << dwId;
-}
-
 } // namespace

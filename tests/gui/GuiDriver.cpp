@@ -89,6 +89,21 @@ std::wstring fnEnv(const wchar_t* name)
     return (n == 0 || n >= 1024) ? std::wstring() : std::wstring(buf, n);
 }
 
+std::string fnReadFile(const std::wstring& path)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string out;
+    char buf[4096];
+    DWORD n = 0;
+    while (h != INVALID_HANDLE_VALUE && ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0)
+        out.append(buf, n);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return out;
+}
+
 std::string fnNarrow(const std::wstring& text)
 {
     if (text.empty())
@@ -391,11 +406,6 @@ void GuiDriver::PostCommand(WORD id)
     PostMessageW(m_hMain, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-void GuiDriver::PostClose()
-{
-    PostMessageW(m_hMain, WM_CLOSE, 0, 0);
-}
-
 HWND GuiDriver::FindControl(int id, const wchar_t* cls)
 {
     for (HWND c : fnChildren(m_hMain))
@@ -460,34 +470,6 @@ std::vector<std::wstring> GuiDriver::ListLines(HWND hList)
         out.emplace_back(buf, static_cast<size_t>(n < 0 ? 0 : n));
     }
     return out;
-}
-
-std::vector<std::wstring> GuiDriver::ComboLines(HWND hCombo)
-{
-    std::vector<std::wstring> out;
-    LRESULT count = 0;
-    if (!hCombo || !fnSend(hCombo, CB_GETCOUNT, 0, 0, &count))
-    {
-        return out;
-    }
-    for (LRESULT i = 0; i < count; ++i)
-    {
-        wchar_t buf[1024];
-        LRESULT n = 0;
-        if (!fnSend(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf),
-                    &n))
-        {
-            break;
-        }
-        out.emplace_back(buf, static_cast<size_t>(n < 0 ? 0 : n));
-    }
-    return out;
-}
-
-int GuiDriver::ComboSelection(HWND hCombo)
-{
-    LRESULT sel = CB_ERR;
-    return fnSend(hCombo, CB_GETCURSEL, 0, 0, &sel) ? static_cast<int>(sel) : CB_ERR;
 }
 
 bool GuiDriver::ListSelect(HWND hList, int index)

@@ -57,7 +57,6 @@ class GuiDriver
 
     // Posts WM_COMMAND with a menu id to the main window, as the menu would.
     void PostCommand(WORD id);
-    void PostClose();
 
     // A descendant of the main window by control id and class (class "" matches any).
     HWND FindControl(int id, const wchar_t* cls);
@@ -69,8 +68,6 @@ class GuiDriver
     static std::wstring Text(HWND hWnd);
     static std::wstring ClassOf(HWND hWnd);
     static std::vector<std::wstring> ListLines(HWND hList);
-    static std::vector<std::wstring> ComboLines(HWND hCombo);
-    static int ComboSelection(HWND hCombo);
     // Selects a listbox line as a click would and tells the listbox's parent (LBN_SELCHANGE).
     static bool ListSelect(HWND hList, int index);
     static bool ComboSelect(HWND hCombo, int index);
@@ -110,5 +107,7 @@ class GuiDriver
 std::wstring fnWinPath(const std::wstring& path);
 // An environment variable as UTF-16, or "" when unset.
 std::wstring fnEnv(const wchar_t* name);
+// A whole file read with full sharing (a file another process rewrites); "" when unreadable.
+std::string fnReadFile(const std::wstring& path);
 // UTF-16 to UTF-8 for test messages.
 std::string fnNarrow(const std::wstring& text);

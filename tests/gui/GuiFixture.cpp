@@ -33,20 +33,9 @@ void GuiTest::OpenSimPort()
     GUI_ASSERT(gui::fnOpenPort(app, com, 3, error));
 }
 
-void GuiTest::SearchDefaultBus()
+HWND GuiTest::OpenForEntry(int entry, WORD command, const std::wstring& caption)
 {
-    OPEN_SIM_PORT();
-    HWND progress = gui::fnStartSearch(app, L"00", error);
-    GUI_ASSERT(progress);
-    GUI_ASSERT(gui::fnWaitSearchAddress(app, progress, L"05", 20000, error));
-    GuiDriver::Click(progress, IDOK);
-    ASSERT_TRUE(app.WaitGone(progress)) << U8(app.LastError());
-    ASSERT_EQ(4u, gui::fnModuleList(app).size());
-}
-
-HWND GuiTest::OpenForEntry(int entry, WORD command, const wchar_t* caption)
-{
-    if (!GuiDriver::ListSelect(app.FindControl(gui::kIdModuleList, L"ListBox"), entry))
+    if (!GuiDriver::ListSelect(app.FindControl(IDC_MODULE_LIST, L"ListBox"), entry))
         return nullptr;
     app.PostCommand(command);
     return app.WaitDialog(caption);

@@ -29,10 +29,8 @@ class GuiTest : public ::testing::Test
     std::vector<MenuEntry> Menu();
     // Opens the simulated port at 9600 baud; skips the case when VQ_TEST_COM is unset.
     void OpenSimPort();
-    // Opens the port, searches the default bus (01..04) and stops the search after 04.
-    void SearchDefaultBus();
     // Selects a line of the module list, sends the command and waits for its dialog.
-    HWND OpenForEntry(int entry, WORD command, const wchar_t* caption);
+    HWND OpenForEntry(int entry, WORD command, const std::wstring& caption);
 
     GuiDriver app;
     SimControl sim;

@@ -2,13 +2,18 @@
 // them sends a message that the program could answer only after a modal loop ends.
 #include "tests/gui/GuiSteps.h"
 
-#include "tests/gui/GuiTexts.h"
-
 #include <cwchar>
 #include <cstdlib>
 
 namespace gui
 {
+
+std::wstring fnText(const char* gbk)
+{
+    wchar_t buf[512];
+    int n = MultiByteToWideChar(936, 0, gbk, -1, buf, 512);
+    return n > 0 ? std::wstring(buf, static_cast<size_t>(n - 1)) : L"";
+}
 
 int fnTestCom()
 {
@@ -30,19 +35,19 @@ std::wstring fnAppExe()
 
 std::wstring fnStatusText(GuiDriver& app)
 {
-    HWND h = app.FindControl(kIdStatusText, L"Static");
+    HWND h = app.FindControl(IDC_STATUS_TEXT, L"Static");
     return h ? GuiDriver::Text(h) : L"<no status text control>";
 }
 
 std::vector<std::wstring> fnModuleList(GuiDriver& app)
 {
-    return GuiDriver::ListLines(app.FindControl(kIdModuleList, L"ListBox"));
+    return GuiDriver::ListLines(app.FindControl(IDC_MODULE_LIST, L"ListBox"));
 }
 
 HWND fnShowComSet(GuiDriver& app, int command, std::wstring& error)
 {
     app.PostCommand(static_cast<WORD>(command));
-    HWND dlg = app.WaitDialog(kComSetCaption);
+    HWND dlg = app.WaitDialog(fnText(TXT_COMSET_CAPTION));
     if (!dlg)
     {
         error = app.LastError();
@@ -52,19 +57,20 @@ HWND fnShowComSet(GuiDriver& app, int command, std::wstring& error)
 
 bool fnOpenPort(GuiDriver& app, int com, int baudIndex, std::wstring& error)
 {
-    HWND dlg = fnShowComSet(app, kIdmComOpen, error);
+    HWND dlg = fnShowComSet(app, IDM_COM_OPEN, error);
     if (!dlg)
     {
         return false;
     }
-    if (!GuiDriver::ComboSelect(GuiDriver::Item(dlg, kIdComSetPort), com - 1) ||
-        !GuiDriver::ComboSelect(GuiDriver::Item(dlg, kIdComSetBaud), baudIndex))
+    if (!GuiDriver::ComboSelect(GuiDriver::Item(dlg, IDC_COMSET_PORT), com - 1) ||
+        !GuiDriver::ComboSelect(GuiDriver::Item(dlg, IDC_COMSET_BAUD), baudIndex))
     {
         error = L"cannot select COM" + std::to_wstring(com) + L" in the COM Set lists";
         return false;
     }
     GuiDriver::Click(dlg, IDOK);
-    std::wstring want = L"已打开COM" + std::to_wstring(com) + L",";
+    std::wstring want = fnText(TXT_STATUS_OPEN_FMT);
+    want = want.substr(0, want.find(L'%')) + L"COM" + std::to_wstring(com) + L",";
     if (!GuiDriver::WaitUntil([&] { return fnStatusText(app).compare(0, want.size(), want) == 0; },
                               GuiDriver::kWaitMs))
     {
@@ -77,16 +83,16 @@ bool fnOpenPort(GuiDriver& app, int com, int baudIndex, std::wstring& error)
 
 HWND fnStartSearch(GuiDriver& app, const std::wstring& start, std::wstring& error)
 {
-    app.PostCommand(kIdmModuleSearch);
-    HWND dlg = app.WaitDialog(kSearchCaption);
+    app.PostCommand(IDM_MODULE_SEARCH);
+    HWND dlg = app.WaitDialog(fnText(TXT_MODULE_SEARCH));
     if (!dlg)
     {
         error = app.LastError();
         return nullptr;
     }
-    GuiDriver::SetText(GuiDriver::Item(dlg, kIdSearchStart), start);
+    GuiDriver::SetText(GuiDriver::Item(dlg, IDC_SEARCH_START), start);
     GuiDriver::Click(dlg, IDOK);
-    HWND progress = app.WaitDialog(kProgressCaption);
+    HWND progress = app.WaitDialog(fnText(TXT_SEARCH_PROGRESS_CAPTION));
     if (!progress)
     {
         error = app.LastError();
@@ -97,13 +103,44 @@ HWND fnStartSearch(GuiDriver& app, const std::wstring& start, std::wstring& erro
 bool fnWaitSearchAddress(GuiDriver& app, HWND progress, const std::wstring& address, DWORD ms,
                          std::wstring& error)
 {
-    HWND text = GuiDriver::Item(progress, kIdSearchAddress);
+    HWND text = GuiDriver::Item(progress, IDC_SEARCH_ADDRESS);
     if (GuiDriver::WaitUntil([&] { return GuiDriver::Text(text) == address; }, ms))
     {
         return true;
     }
     error = L"the progress dialog never showed address " + address + L" (now '" +
             GuiDriver::Text(text) + L"');\n" + app.Describe();
+    return false;
+}
+
+bool fnSearch(GuiDriver& app, const std::wstring& start, const std::wstring& stopAt,
+              std::wstring& error)
+{
+    HWND progress = fnStartSearch(app, start, error);
+    if (!progress || !fnWaitSearchAddress(app, progress, stopAt, 20000, error))
+        return false;
+    GuiDriver::Click(progress, IDOK);
+    if (app.WaitGone(progress))
+        return true;
+    error = L"the search did not stop";
+    return false;
+}
+
+bool fnChooseFile(GuiDriver& app, const std::wstring& title, const std::wstring& path,
+                  std::wstring& error)
+{
+    HWND dlg = app.WaitDialog(title);
+    HWND name = dlg ? GuiDriver::Item(dlg, 0x47C) : nullptr; // cmb13, else edt1
+    name = name ? name : (dlg ? GuiDriver::Item(dlg, 0x480) : nullptr);
+    if (!name || !GuiDriver::SetText(name, path))
+    {
+        error = L"no file dialog '" + title + L"' with a name field\n" + app.Describe();
+        return false;
+    }
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    if (app.WaitGone(dlg))
+        return true;
+    error = L"the file dialog did not take " + path + L"\n" + app.LastError();
     return false;
 }
 

@@ -3,42 +3,15 @@
 // why in `error` together with the windows the program had up.
 #pragma once
 
+#include "res/resource.h"
 #include "tests/gui/GuiDriver.h"
+#include "tests/gui/GuiTexts.h"
 
 #include <string>
 #include <vector>
 
 namespace gui
 {
-
-// Control ids of the program's windows, as its resource header numbers them.
-enum : int
-{
-    kIdmComOpen = 40012,
-    kIdmComClose = 40013,
-    kIdmComSet = 40014,
-    kIdmExit = 40015,
-    kIdmModuleSearch = 40016,
-    kIdmIoControl = 40017,
-    kIdmModuleSet = 40018,
-    kIdmTerminal = 40019,
-    kIdmToolbar = 40020,
-    kIdmClearList = 40021,
-    kIdmAbout = 40023,
-    kIdmListLoad = 40026,
-    kIdmListSave = 40027,
-
-    kIdStatusText = 1061,
-    kIdModuleList = 1008,
-    kIdComSetPort = 1011,
-    kIdComSetBaud = 1012,
-    kIdSearchStart = 1048,
-    kIdSearchPrompt = 1098,
-    kIdSearchIcon = 1049,
-    kIdSearchLabel = 1099,
-    kIdSearchAddress = 1050,
-    kIdSearchProgress = 1051,
-};
 
 // COM number the simulator links (VQ_TEST_COM), 0 when unset.
 int fnTestCom();
@@ -57,6 +30,12 @@ HWND fnStartSearch(GuiDriver& app, const std::wstring& start, std::wstring& erro
 // Waits until the progress dialog shows this address (two hex digits).
 bool fnWaitSearchAddress(GuiDriver& app, HWND progress, const std::wstring& address, DWORD ms,
                          std::wstring& error);
+// A search from `start`, stopped once the progress dialog shows `stopAt`; true when it closed.
+bool fnSearch(GuiDriver& app, const std::wstring& start, const std::wstring& stopAt,
+              std::wstring& error);
+// Types a path into the common file dialog with this title and presses its OK button.
+bool fnChooseFile(GuiDriver& app, const std::wstring& title, const std::wstring& path,
+                  std::wstring& error);
 // Waits out the search pair after a Stop at 9600 baud: the reply to the query in flight is still
 // recorded, within the reply wait (350 ms) and the closing pause (500 ms) after the progress
 // dialog has gone.

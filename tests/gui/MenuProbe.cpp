@@ -1,22 +1,11 @@
-// The hook stays installed only for one read; the mapping is created by the driver before the
-// probe message is sent and is named after the program's process id, so two drivers in one
-// Wine prefix do not share it.
 #include "tests/gui/MenuProbe.h"
+
+#include "tests/soak/ResourceProbe.h"
 
 #include <cwchar>
 
 namespace
 {
-
-const DWORD kMappingBytes = 32768 * sizeof(wchar_t);
-
-std::wstring fnHookPath()
-{
-    wchar_t buf[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
-    std::wstring path(buf, n);
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"vq_gui_hook.dll";
-}
 
 bool fnParse(const wchar_t* text, std::vector<MenuEntry>& out)
 {
@@ -49,55 +38,15 @@ bool fnParse(const wchar_t* text, std::vector<MenuEntry>& out)
 bool MenuProbe::Read(HWND hMain, std::vector<MenuEntry>& out, std::wstring& error)
 {
     DWORD pid = 0;
-    DWORD tid = GetWindowThreadProcessId(hMain, &pid);
-    if (tid == 0)
-    {
-        error = L"menu probe: no main window";
+    GetWindowThreadProcessId(hMain, &pid);
+    ResourceProbe probe(pid);
+    ResourceSample sample;
+    if (!probe.Read(hMain, sample, error))
         return false;
-    }
-    HMODULE hDll = LoadLibraryW(fnHookPath().c_str());
-    HOOKPROC proc = hDll ? reinterpret_cast<HOOKPROC>(
-                               reinterpret_cast<void*>(GetProcAddress(hDll, "VqMenuProbeHook")))
-                         : nullptr;
-    if (!proc)
-    {
-        error = L"menu probe: cannot load " + fnHookPath();
-        return false;
-    }
-    wchar_t name[64];
-    swprintf(name, 64, L"VQGuiMenuDump_%lu", pid);
-    HANDLE hMap =
-        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMappingBytes, name);
-    wchar_t* view =
-        hMap ? static_cast<wchar_t*>(MapViewOfFile(hMap, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
-    bool ok = false;
-    if (view)
-    {
-        view[0] = 0;
-        HHOOK hHook = SetWindowsHookExW(WH_CALLWNDPROC, proc, hDll, tid);
-        DWORD_PTR result = 0;
-        if (hHook && SendMessageTimeoutW(hMain, RegisterWindowMessageW(L"VQGuiMenuProbe"), 0, 0,
-                                         SMTO_ABORTIFHUNG, 3000, &result))
-        {
-            ok = fnParse(view, out);
-        }
-        if (hHook)
-        {
-            UnhookWindowsHookEx(hHook);
-        }
-        error = ok ? L"" : L"menu probe: the program did not report its menu";
-        UnmapViewOfFile(view);
-    }
-    else
-    {
-        error = L"menu probe: no shared mapping";
-    }
-    if (hMap)
-    {
-        CloseHandle(hMap);
-    }
-    FreeLibrary(hDll);
-    return ok;
+    if (fnParse(sample.menu.c_str(), out))
+        return true;
+    error = L"menu probe: the program reported no menu";
+    return false;
 }
 
 const MenuEntry* MenuProbe::ById(const std::vector<MenuEntry>& items, UINT id)

@@ -1,7 +1,5 @@
 // Reads the program's menu bar and its submenus. Wine keeps menus inside the owning process,
-// so the probe loads vq_gui_hook.dll (built beside the driver) into the program as a hook on
-// its main thread and lets it copy the menu tree into a shared mapping; the driver's thread
-// waits for that with a bounded SendMessageTimeout.
+// so the probe hook inside the program (tests/soak/ResourceProbe.h) copies the menu tree out.
 #pragma once
 
 #include <windows.h>

@@ -65,7 +65,7 @@ bool ShotRun::ShowMain()
 bool ShotRun::ShowComSet()
 {
     std::wstring error;
-    HWND dlg = gui::fnShowComSet(m_app, gui::kIdmComOpen, error);
+    HWND dlg = gui::fnShowComSet(m_app, IDM_COM_OPEN, error);
     if (!dlg)
     {
         return Fail(error);
@@ -78,12 +78,12 @@ bool ShotRun::ShowComSet()
 bool ShotRun::ShowOpenError()
 {
     std::wstring error;
-    HWND dlg = gui::fnShowComSet(m_app, gui::kIdmComOpen, error);
+    HWND dlg = gui::fnShowComSet(m_app, IDM_COM_OPEN, error);
     if (!dlg)
     {
         return Fail(error);
     }
-    GuiDriver::ComboSelect(GuiDriver::Item(dlg, gui::kIdComSetPort), 255);
+    GuiDriver::ComboSelect(GuiDriver::Item(dlg, IDC_COMSET_PORT), 255);
     GuiDriver::Click(dlg, IDOK);
     HWND box = m_app.WaitMessageBox();
     if (!box)
@@ -108,16 +108,16 @@ bool ShotRun::ShowSearch()
         return Fail(error);
     }
     Shoot(L"main-open");
-    m_app.PostCommand(gui::kIdmModuleSearch);
-    HWND dlg = m_app.WaitDialog(gui::kSearchCaption);
+    m_app.PostCommand(IDM_MODULE_SEARCH);
+    HWND dlg = m_app.WaitDialog(gui::fnText(TXT_MODULE_SEARCH));
     if (!dlg)
     {
         return Fail(m_app.LastError());
     }
     Shoot(L"search-start");
-    GuiDriver::SetText(GuiDriver::Item(dlg, gui::kIdSearchStart), L"0x10");
+    GuiDriver::SetText(GuiDriver::Item(dlg, IDC_SEARCH_START), L"0x10");
     GuiDriver::Click(dlg, IDOK);
-    HWND box = m_app.WaitMessageBox(GuiDriver::kWaitMs, gui::kSearchCaption);
+    HWND box = m_app.WaitMessageBox(GuiDriver::kWaitMs, gui::fnText(TXT_MODULE_SEARCH));
     if (!box)
     {
         return Fail(m_app.LastError());
@@ -125,9 +125,9 @@ bool ShotRun::ShowSearch()
     Shoot(L"msg-search-address");
     GuiDriver::Click(box, IDOK);
     m_app.WaitGone(box);
-    GuiDriver::SetText(GuiDriver::Item(dlg, gui::kIdSearchStart), L"00");
+    GuiDriver::SetText(GuiDriver::Item(dlg, IDC_SEARCH_START), L"00");
     GuiDriver::Click(dlg, IDOK);
-    HWND progress = m_app.WaitDialog(gui::kProgressCaption);
+    HWND progress = m_app.WaitDialog(gui::fnText(TXT_SEARCH_PROGRESS_CAPTION));
     if (!progress)
     {
         return Fail(m_app.LastError());
@@ -148,7 +148,7 @@ bool ShotRun::ShowSearch()
 void ShotRun::ShowFeature(const wchar_t* name, int command, int listEntry)
 {
     if (listEntry >= 0 &&
-        !GuiDriver::ListSelect(m_app.FindControl(gui::kIdModuleList, L"ListBox"), listEntry))
+        !GuiDriver::ListSelect(m_app.FindControl(IDC_MODULE_LIST, L"ListBox"), listEntry))
     {
         printf("shots: %s not available (no list entry %d)\n", fnNarrow(name).c_str(), listEntry);
         return;
@@ -166,7 +166,7 @@ void ShotRun::ShowFeature(const wchar_t* name, int command, int listEntry)
         }
         return;
     }
-    if (command == gui::kIdmIoControl)
+    if (command == IDM_IO_CONTROL)
     {
         ShowIoLive(dlg);
     }
@@ -179,12 +179,12 @@ void ShotRun::ShowFeature(const wchar_t* name, int command, int listEntry)
 
 void ShotRun::ShowModuleSet()
 {
-    if (!GuiDriver::ListSelect(m_app.FindControl(gui::kIdModuleList, L"ListBox"), 0))
+    if (!GuiDriver::ListSelect(m_app.FindControl(IDC_MODULE_LIST, L"ListBox"), 0))
     {
         printf("shots: module-set not available (no list entry 0)\n");
         return;
     }
-    m_app.PostCommand(static_cast<WORD>(gui::kIdmModuleSet));
+    m_app.PostCommand(static_cast<WORD>(IDM_MODULE_SET));
     HWND dlg = m_app.WaitAnyDialog(3000);
     if (!dlg)
     {
@@ -231,7 +231,8 @@ void ShotRun::ShowIoLive(HWND dlg)
     }
 }
 
-// One IO window per model found by the search, then settings, terminal and About.
+// One IO window per model found by the search, then settings, terminal, About, the credit
+// window and the list-file open dialog.
 void ShotRun::ShowFeatures()
 {
     SimControl sim;
@@ -251,11 +252,21 @@ void ShotRun::ShowFeatures()
             continue;
         }
         std::wstring name = L"io-" + lines[i].substr(from + 2, to - from - 2);
-        ShowFeature(name.c_str(), gui::kIdmIoControl, static_cast<int>(i));
+        ShowFeature(name.c_str(), IDM_IO_CONTROL, static_cast<int>(i));
     }
     ShowTerminal();
     ShowModuleSet();
-    ShowFeature(L"about", gui::kIdmAbout, -1);
+    ShowFeature(L"about", IDM_ABOUT, -1);
+    // The tenth About of a run shows the credit window.
+    for (int n = 2; n < 10; ++n)
+    {
+        m_app.PostCommand(IDM_ABOUT);
+        HWND dlg = m_app.WaitAnyDialog(3000);
+        if (!dlg || !m_app.CloseDialog(dlg))
+            Fail(m_app.LastError());
+    }
+    ShowFeature(L"credit", IDM_ABOUT, -1);
+    ShowFeature(L"sli_open", IDM_LIST_LOAD, -1);
 }
 
 int ShotRun::Run()
@@ -272,7 +283,7 @@ int ShotRun::Run()
     {
         ShowFeatures();
     }
-    m_app.PostCommand(gui::kIdmExit);
+    m_app.PostCommand(IDM_EXIT);
     m_app.WaitExit(GuiDriver::kWaitMs, nullptr);
     m_app.Kill();
     printf("shots: %d taken, %d missed\n", m_nShots, m_nMissed);
@@ -296,7 +307,7 @@ int fnLineCount(const std::wstring& text)
 // VQ-4624 at 03, the CRC appended by the program).
 void ShotRun::ShowTerminal()
 {
-    m_app.PostCommand(gui::kIdmTerminal);
+    m_app.PostCommand(IDM_TERMINAL);
     HWND dlg = m_app.WaitDialog(L"\x7ec8  \x7aef", 3000);
     if (!dlg)
     {

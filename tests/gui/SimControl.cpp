@@ -13,34 +13,12 @@ namespace
 const char kDefaultBus[] = "01,4652GD,ascii,9600 02,4618,chk,9600 03,4624,rtu,9600 "
                            "04,4637,ascii,9600";
 
-std::string fnReadFile(const std::wstring& path)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-    {
-        return std::string();
-    }
-    std::string out;
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0)
-    {
-        out.append(buf, n);
-    }
-    CloseHandle(h);
-    return out;
-}
-
 } // namespace
 
 SimControl::SimControl()
 {
     std::wstring dir = fnEnv(L"VQ_SIM_CONTROL");
     m_dir = dir.empty() ? dir : fnWinPath(dir);
-    std::wstring log = fnEnv(L"VQ_SIM_LOG");
-    m_log = log.empty() ? log : fnWinPath(log);
     std::string bus = fnNarrow(fnEnv(L"VQ_SIM_BUS"));
     m_defaultBus = bus.empty() ? kDefaultBus : bus;
 }
@@ -94,37 +72,4 @@ bool SimControl::ResetDefaultBus()
 std::string SimControl::State() const
 {
     return fnReadFile(File(L"state"));
-}
-
-std::vector<std::string> SimControl::BusLog() const
-{
-    std::vector<std::string> out;
-    if (m_log.empty())
-    {
-        return out;
-    }
-    std::string text = fnReadFile(m_log);
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    {
-        std::string line = text.substr(start, end - start);
-        size_t blank = line.find(' ');
-        out.push_back(blank == std::string::npos ? line : line.substr(blank + 1));
-    }
-    return out;
-}
-
-std::vector<std::string> SimControl::SentSince(size_t mark) const
-{
-    const std::string kSent = "pc>bus ";
-    std::vector<std::string> log = BusLog();
-    std::vector<std::string> out;
-    for (size_t i = mark; i < log.size(); ++i)
-    {
-        if (log[i].compare(0, kSent.size(), kSent) == 0)
-        {
-            out.push_back(log[i].substr(kSent.size()));
-        }
-    }
-    return out;
 }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 class SimControl
 {
@@ -20,16 +19,10 @@ class SimControl
     bool ResetDefaultBus();
     // The simulator's "state" file, one line per module.
     std::string State() const;
-    // The frames of the simulator's log (VQ_SIM_LOG) without their time stamps, e.g.
-    // "pc>bus 24 30 31 4D 0D"; empty when there is no log.
-    std::vector<std::string> BusLog() const;
-    // The frames the program wrote after the log had `mark` lines, e.g. "24 30 31 4D 0D".
-    std::vector<std::string> SentSince(size_t mark) const;
 
   private:
     std::wstring File(const wchar_t* name) const { return m_dir + L"\\" + name; }
 
     std::wstring m_dir;
-    std::wstring m_log;
     std::string m_defaultBus;
 };

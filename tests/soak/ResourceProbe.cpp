@@ -15,7 +15,7 @@ std::wstring fnHookPath()
     wchar_t buf[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
     std::wstring path(buf, n);
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"vq_soak_hook.dll";
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"vq_probe_hook.dll";
 }
 
 } // namespace
@@ -51,16 +51,16 @@ bool ResourceProbe::Read(HWND hMain, ResourceSample& out, std::wstring& error)
     DWORD tid = GetWindowThreadProcessId(hMain, &pid);
     if (tid == 0 || pid != m_dwPid)
     {
-        error = L"resource probe: no main window";
+        error = L"probe: no main window";
         return false;
     }
     HMODULE hDll = LoadLibraryW(fnHookPath().c_str());
     HOOKPROC proc = hDll ? reinterpret_cast<HOOKPROC>(
-                               reinterpret_cast<void*>(GetProcAddress(hDll, "VqSoakProbeHook")))
+                               reinterpret_cast<void*>(GetProcAddress(hDll, "VqProbeHook")))
                          : nullptr;
     if (!proc)
     {
-        error = L"resource probe: cannot load " + fnHookPath();
+        error = L"probe: cannot load " + fnHookPath();
         if (hDll)
         {
             FreeLibrary(hDll);
@@ -70,28 +70,31 @@ bool ResourceProbe::Read(HWND hMain, ResourceSample& out, std::wstring& error)
     wchar_t name[64];
     swprintf(name, 64, L"%ls%lu", kSoakProbeMapping, pid);
     HANDLE hMap = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                     sizeof(SoakProbeData), name);
-    SoakProbeData* view =
-        hMap ? static_cast<SoakProbeData*>(MapViewOfFile(hMap, FILE_MAP_ALL_ACCESS, 0, 0, 0))
+                                     sizeof(ProbeMapping), name);
+    ProbeMapping* view =
+        hMap ? static_cast<ProbeMapping*>(MapViewOfFile(hMap, FILE_MAP_ALL_ACCESS, 0, 0, 0))
              : nullptr;
     bool ok = false;
-    error = L"resource probe: no shared mapping";
+    error = L"probe: no shared mapping";
     if (view)
     {
-        *view = SoakProbeData();
+        view->figures = SoakProbeData();
+        view->achMenu[0] = 0;
         HHOOK hHook = SetWindowsHookExW(WH_CALLWNDPROC, proc, hDll, tid);
         DWORD_PTR result = 0;
         if (hHook && SendMessageTimeoutW(hMain, RegisterWindowMessageW(kSoakProbeMessage), 0, 0,
                                          SMTO_ABORTIFHUNG, 10000, &result))
         {
-            ok = view->dwValid == 1;
-            out.probe = *view;
+            ok = view->figures.dwValid == 1;
+            out.probe = view->figures;
+            view->achMenu[kProbeMenuChars - 1] = 0;
+            out.menu = view->achMenu;
         }
         if (hHook)
         {
             UnhookWindowsHookEx(hHook);
         }
-        error = ok ? L"" : L"resource probe: the program did not report";
+        error = ok ? L"" : L"probe: the program did not report";
         UnmapViewOfFile(view);
     }
     if (hMap)

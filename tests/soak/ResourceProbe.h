@@ -1,6 +1,7 @@
-// Reads what a running VQ4600Utility uses: GDI and user objects, handles and private memory
-// through the probe hook (tests/soak/hook), and its thread count and CPU time from outside.
-// The soak tool and the benchmarks share it. Every call is bounded by a send time-out.
+// Reads what a running VQ4600Utility uses: GDI and user objects, handles and private memory,
+// and its menu tree through the probe hook (tests/soak/hook), and its thread count and CPU time
+// from outside. The GUI driver, the soak tool and the benchmarks share it. Every call is bounded by
+// a send time-out.
 #pragma once
 
 #include "tests/soak/SoakProbeData.h"
@@ -13,6 +14,7 @@ struct ResourceSample
 {
     SoakProbeData probe = {};
     DWORD dwThreads = 0;
+    std::wstring menu; // as ProbeMapping::achMenu
 };
 
 class ResourceProbe

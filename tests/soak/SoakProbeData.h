@@ -1,5 +1,6 @@
-// What the resource probe inside the program reports to the soak and bench tools, through a
-// file mapping named kSoakProbeMapping followed by the program's process id.
+// What the probe inside the program reports to the GUI driver, the soak and the bench tools,
+// through a file mapping named kSoakProbeMapping followed by the program's process id: its
+// resource figures and its menu tree.
 #pragma once
 
 #include <cstdint>
@@ -17,4 +18,14 @@ struct SoakProbeData
     uint32_t dwHandlesProbed;    // handle values that name an open kernel handle
     uint64_t qwPrivateUsage;     // GetProcessMemoryInfo PrivateUsage; 0 when not available
     uint64_t qwPrivateCommitted; // committed private regions (VirtualQuery)
+};
+
+const uint32_t kProbeMenuChars = 16384;
+
+struct ProbeMapping
+{
+    SoakProbeData figures;
+    // The menu bar and its submenus, a line "SUB\tPOS\tID\tTYPE\tSTATE\tTEXT\n" per item (SUB is
+    // -1 for the menu bar).
+    wchar_t achMenu[kProbeMenuChars];
 };

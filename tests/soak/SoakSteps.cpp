@@ -45,22 +45,22 @@ std::vector<HWND> fnDialogs(DWORD pid)
 const std::vector<FeatureWindow>& fnFeatureWindows()
 {
     static const std::vector<FeatureWindow> windows = {
-        {"About", gui::kIdmAbout, -1, false},
-        {"Search start", gui::kIdmModuleSearch, -1, false},
-        {"Module settings", gui::kIdmModuleSet, 0, true},
-        {"Terminal", gui::kIdmTerminal, -1, true},
-        {"IO 4652GD", gui::kIdmIoControl, 0, true},
-        {"IO 4618", gui::kIdmIoControl, 1, true},
-        {"IO 4624", gui::kIdmIoControl, 2, true},
-        {"IO 4637", gui::kIdmIoControl, 3, true},
+        {"About", IDM_ABOUT, -1, false},
+        {"Search start", IDM_MODULE_SEARCH, -1, false},
+        {"Module settings", IDM_MODULE_SET, 0, true},
+        {"Terminal", IDM_TERMINAL, -1, true},
+        {"IO 4652GD", IDM_IO_CONTROL, 0, true},
+        {"IO 4618", IDM_IO_CONTROL, 1, true},
+        {"IO 4624", IDM_IO_CONTROL, 2, true},
+        {"IO 4637", IDM_IO_CONTROL, 3, true},
     };
     // The common file dialogs of List Load and List Save add one handle inside Wine's own
     // dialog code each time they open; they join the rounds only when asked for.
     static const std::vector<FeatureWindow> withFiles = []
     {
         std::vector<FeatureWindow> all = windows;
-        all.insert(all.begin() + 2, {"List load", gui::kIdmListLoad, -1, false});
-        all.insert(all.begin() + 3, {"List save", gui::kIdmListSave, -1, false});
+        all.insert(all.begin() + 2, {"List load", IDM_LIST_LOAD, -1, false});
+        all.insert(all.begin() + 3, {"List save", IDM_LIST_SAVE, -1, false});
         return all;
     }();
     // VQ_SOAK_ONLY="About,IO 4624" keeps only the windows named, to find which one leaks.
@@ -110,15 +110,8 @@ bool SoakSession::Start(std::wstring& error)
 
 bool SoakSession::Search(std::wstring& error)
 {
-    HWND progress = gui::fnStartSearch(m_app, L"00", error);
-    if (!progress || !gui::fnWaitSearchAddress(m_app, progress, L"05", 20000, error))
+    if (!gui::fnSearch(m_app, L"00", L"05", error))
     {
-        return false;
-    }
-    GuiDriver::Click(progress, IDOK);
-    if (!m_app.WaitGone(progress))
-    {
-        error = L"the search did not stop";
         return false;
     }
     if (gui::fnModuleList(m_app).size() != 4)
@@ -132,7 +125,7 @@ bool SoakSession::Search(std::wstring& error)
 HWND SoakSession::Open(const FeatureWindow& f, std::wstring& error)
 {
     if (f.entry >= 0 &&
-        !GuiDriver::ListSelect(m_app.FindControl(gui::kIdModuleList, L"ListBox"), f.entry))
+        !GuiDriver::ListSelect(m_app.FindControl(IDC_MODULE_LIST, L"ListBox"), f.entry))
     {
         error = L"cannot select list entry " + std::to_wstring(f.entry);
         return nullptr;
@@ -193,7 +186,7 @@ long SoakSession::Close(HWND hDlg, const FeatureWindow& f, std::wstring& error)
 
 bool SoakSession::ReopenPort(std::wstring& error)
 {
-    m_app.PostCommand(gui::kIdmComClose);
+    m_app.PostCommand(IDM_COM_CLOSE);
     if (!GuiDriver::WaitUntil([&] { return gui::fnStatusText(m_app).find(L"已打开") != 0; },
                               GuiDriver::kWaitMs))
     {

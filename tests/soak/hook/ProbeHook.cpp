@@ -1,9 +1,10 @@
-// Resource probe loaded into the program under test. Wine answers GetGuiResources and
-// GetProcessHandleCount for another process with 0, so the soak and bench tools install this
-// module as a call-window-procedure hook on the program's main thread and send the main window
-// a registered message; the hook then counts, inside the program, its GDI objects, its windows,
-// its kernel handles and its private committed memory, and writes them into a file mapping
-// named after the program's process id, which the tool created before sending.
+// Probe loaded into the program under test. Wine answers GetGuiResources and
+// GetProcessHandleCount for another process with 0 and keeps menus inside the owning process, so
+// the GUI driver and the soak and bench tools install this module as a call-window-procedure
+// hook on the program's main thread and send the main window a registered message; the hook then
+// counts, inside the program, its GDI objects, its windows, its kernel handles and its private
+// committed memory, copies its menu tree, and writes both into a file mapping named after the
+// program's process id, which the tool created before sending.
 #include "tests/soak/SoakProbeData.h"
 
 #include <windows.h>
@@ -107,7 +108,52 @@ void fnMemory(SoakProbeData* pOut)
     pOut->qwPrivateCommitted = qwPrivate;
 }
 
-void fnReport()
+// Appends one line "SUB\tPOS\tID\tTYPE\tSTATE\tTEXT\n"; SUB is -1 for the menu bar.
+size_t fnAppendItem(wchar_t* pOut, size_t nUsed, int nSub, HMENU hMenu, int nPos)
+{
+    wchar_t achText[256] = {0};
+    MENUITEMINFOW stInfo;
+    ZeroMemory(&stInfo, sizeof stInfo);
+    stInfo.cbSize = sizeof stInfo;
+    stInfo.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+    stInfo.dwTypeData = achText;
+    stInfo.cch = 255;
+    if (!GetMenuItemInfoW(hMenu, static_cast<UINT>(nPos), TRUE, &stInfo))
+    {
+        achText[0] = 0;
+    }
+    if (nUsed + 400 >= kProbeMenuChars)
+    {
+        return nUsed;
+    }
+    int n = swprintf(pOut + nUsed, kProbeMenuChars - nUsed, L"%d\t%d\t%u\t%u\t%u\t%ls\n", nSub,
+                     nPos, stInfo.wID, stInfo.fType, stInfo.fState, achText);
+    return n > 0 ? nUsed + static_cast<size_t>(n) : nUsed;
+}
+
+// The menu tree of the main window into the mapping.
+void fnDumpMenu(HWND hWnd, wchar_t* pOut)
+{
+    size_t nUsed = 0;
+    HMENU hBar = GetMenu(hWnd);
+    int nBar = hBar ? GetMenuItemCount(hBar) : 0;
+    for (int i = 0; i < nBar; ++i)
+    {
+        nUsed = fnAppendItem(pOut, nUsed, -1, hBar, i);
+    }
+    for (int i = 0; i < nBar; ++i)
+    {
+        HMENU hSub = GetSubMenu(hBar, i);
+        int nItems = hSub ? GetMenuItemCount(hSub) : 0;
+        for (int j = 0; j < nItems; ++j)
+        {
+            nUsed = fnAppendItem(pOut, nUsed, i, hSub, j);
+        }
+    }
+    pOut[nUsed] = 0;
+}
+
+void fnReport(HWND hWnd)
 {
     wchar_t achName[64];
     swprintf(achName, 64, L"%ls%lu", kSoakProbeMapping, GetCurrentProcessId());
@@ -116,7 +162,7 @@ void fnReport()
     {
         return;
     }
-    SoakProbeData* pOut = static_cast<SoakProbeData*>(MapViewOfFile(hMap, FILE_MAP_WRITE, 0, 0, 0));
+    ProbeMapping* pOut = static_cast<ProbeMapping*>(MapViewOfFile(hMap, FILE_MAP_WRITE, 0, 0, 0));
     if (pOut != nullptr)
     {
         SoakProbeData stData = {};
@@ -125,7 +171,8 @@ void fnReport()
         stData.dwHandles = fnHandles(&stData.dwHandlesProbed);
         fnMemory(&stData);
         stData.dwValid = 1;
-        *pOut = stData;
+        fnDumpMenu(hWnd, pOut->achMenu);
+        pOut->figures = stData;
         UnmapViewOfFile(pOut);
     }
     CloseHandle(hMap);
@@ -134,14 +181,14 @@ void fnReport()
 } // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
-    VqSoakProbeHook(int nCode, WPARAM wParam, LPARAM lParam)
+    VqProbeHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
     if (nCode == HC_ACTION)
     {
         const CWPSTRUCT* pMsg = reinterpret_cast<const CWPSTRUCT*>(lParam);
         if (pMsg->message == RegisterWindowMessageW(kSoakProbeMessage))
         {
-            fnReport();
+            fnReport(pMsg->hwnd);
         }
     }
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
