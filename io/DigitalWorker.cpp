@@ -6,7 +6,7 @@
 // that is gone, end the window with the connection message.
 #include "io/DigitalWorker.h"
 
-#include "io/DigitalIo4652.h"
+#include "io/DigitalIo.h"
 #include "io/IoPortQuiet.h"
 #include "io/IoTarget.h"
 #include "res/GbkText.h"

@@ -4,4 +4,4 @@ list(APPEND VQ_CORE_SOURCES io/DigitalDecode.cpp io/DigitalIo.cpp
 # IO control windows and their worker pairs (Win32).
 list(APPEND VQ_WIN32_SOURCES io/IoTarget.cpp io/IoPortQuiet.cpp io/IoTitle.cpp io/IoLamps.cpp
      io/DigitalWorker.cpp io/AnalogWorker.cpp io/TrendChart.cpp io/ModuleIODigital.cpp
-     io/ModuleIO4624.cpp io/ModuleIO4637.cpp io/IoDlgDigital.cpp io/IoDlgAnalog.cpp)
+     io/ModuleIOAnalog.cpp io/IoDlgDigital.cpp io/IoDlgAnalog.cpp)
