@@ -188,12 +188,11 @@ std::vector<Cell> fnExtraCells(std::vector<std::string>& rules)
     return cells;
 }
 
-// VQ_MATRIX_ROWS: the rows to run; all when unset.
-bool fnRowWanted(const char* row)
+// VQ_MATRIX_ROWS, VQ_MATRIX_COLUMNS: the rows and columns to run (comma-separated); all when unset.
+bool fnWanted(const wchar_t* var, const std::string& name)
 {
-    std::string rows = fnNarrow(fnEnv(L"VQ_MATRIX_ROWS"));
-    return rows.empty() ||
-           ("," + rows + ",").find("," + std::string(row) + ",") != std::string::npos;
+    std::string list = fnNarrow(fnEnv(var));
+    return list.empty() || ("," + list + ",").find("," + name + ",") != std::string::npos;
 }
 
 // Fields of /proc/PID/stat after the command name: [0] is field 3 (state).
@@ -741,7 +740,7 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
     bool flooded = false;
     for (const Cell& c : cells)
     {
-        if (!fnRowWanted(c.row))
+        if (!fnWanted(L"VQ_MATRIX_ROWS", c.row) || !fnWanted(L"VQ_MATRIX_COLUMNS", fnColumn(c)))
             continue;
         SCOPED_TRACE(std::string(c.row) + " / " + c.rule);
         // The noise of the last flood still on the line would spoil the search; the next COM
