@@ -1,8 +1,6 @@
-// The scan order and its end: a walk of the whole scan counts the queries and checks the bytes
-// of the first ones.
+// The scan order and its end: a walk of the whole scan counts the queries in their order.
 #include "search/SearchScan.h"
 
-#include "protocol/FrameBuilder.h"
 #include "tests/core/TestBytes.h"
 
 #include <gtest/gtest.h>
@@ -63,21 +61,6 @@ TEST(SearchScan, OrderAndEnd)
         EXPECT_EQ(0xFFu - stCase.chStart, fnScanProgressRange(stCase.chStart));
         EXPECT_EQ(0xFFu - stCase.chStart, fnScanProgressPos(*pList, stCase.chStart));
     }
-}
-
-TEST(SearchScan, FramesOfTheFirstSteps)
-{
-    std::unique_ptr<ModuleList> pList(new ModuleList());
-    fnScanStart(*pList, 0x01);
-    for (const Bytes& vecExpected : {fnBytes("$01M\r"), fnBytes("$01MD2\r"),
-                                     fnBytes("\x01\x46\x00\x12\x60"), fnBytes("$02M\r")})
-    {
-        uint8_t abyFrame[FRAME_MAX];
-        const uint32_t dwLen = fnScanFrame(*pList, abyFrame);
-        EXPECT_EQ(vecExpected, Bytes(abyFrame, abyFrame + dwLen));
-        ASSERT_TRUE(fnScanAdvance(*pList));
-    }
-    EXPECT_EQ(1u, fnScanProgressPos(*pList, 0x01));
 }
 
 TEST(SearchScan, RepliesAreTakenOnlyInTheirProtocol)
