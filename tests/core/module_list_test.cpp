@@ -54,7 +54,6 @@ TEST_F(ModuleListTest, RepliesMakeRecords)
         {2, fnBytes("!1F4652GDf4\r")}, // lowercase checksum
         {2, fnBytes("!01465254\r")},   // wrong checksum
         {2, fnBytes("!014652D\r")},    // no checksum
-        {2, fnBytes("!014652\r")},
         {3, fnBytes("\x01\x46\x00\x00\x46\x52\x03\x99\xD2"), "[01H] 4652GD (Modbus RTU)", 4, 0x01},
         {3, fnBytes("\x05\x46\x00\x00\x46\x52\x00\x9C\x13"), "[05H] 4652 (Modbus RTU)", 1, 0x05},
         {3, fnBytes("\x01\x46\x00\x00\x46\x52\x07\x98\x11"), "[01H] 4652? (Modbus RTU)", 0, 0x01},
@@ -97,7 +96,8 @@ TEST_F(ModuleListTest, RepliesMakeRecords)
 
 TEST_F(ModuleListTest, ListTextOfStoredFields)
 {
-    // Fields as a loaded file may hold them.
+    // Fields as a loaded file may hold them; lines of the three search protocols come from the
+    // reply table.
     ModuleRecord& stRecord = m_pList->m_astModule[0];
     std::memcpy(stRecord.m_achAddressHex2, "0A", 3);
     std::memcpy(stRecord.m_achTypeDec4, "4652", 5);
@@ -110,7 +110,6 @@ TEST_F(ModuleListTest, ListTextOfStoredFields)
     } aCases[] = {
         {2, 4, "[0AH] 4652GD (Modbus ASCII)", "4652GD"},
         {0, 7, "[0AH] 4652 Unknow Protocol!", "4652"},
-        {3, 1, "[0AH] 4652GDX (VQASCII)", "4652GDX"},
         {4, 2, "[0AH] 4652 (VQASCII-CHK)", "4652"}, // a count above 3 shows no letters
     };
     for (const auto& stCase : aCases)

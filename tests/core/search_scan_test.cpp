@@ -1,12 +1,11 @@
-// The scan order and its end: a walk of the whole scan counts the queries and checks the bytes
-// of the first ones.
+// The scan order and its end: a walk of the whole scan counts the queries in their order.
 #include "search/SearchScan.h"
 
-#include "protocol/FrameBuilder.h"
 #include "tests/core/TestBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 namespace
@@ -25,15 +24,17 @@ const Bytes REPLIES[] = {
     fnBytes("\x01\x46\x00\x00\x46\x52\x03\x99\xD2"),
 };
 
-// Runs the scan from chStart to its end, answering every query with pvecReply (may be null).
-std::vector<Query> fnRunScan(ModuleList& stList, uint8_t chStart, const Bytes* pvecReply = nullptr)
+// Runs the scan from chStart to its end, answering each query with the reply for its protocol
+// in apReply (null: no reply).
+std::vector<Query> fnRunScan(ModuleList& stList, uint8_t chStart,
+                             const std::array<const Bytes*, 3>& apReply = {})
 {
     std::vector<Query> vecQueries;
     fnScanStart(stList, chStart);
     do
     {
         vecQueries.push_back({stList.m_dwScanProtocol, stList.m_chScanAddress});
-        if (pvecReply != nullptr)
+        if (const Bytes* pvecReply = apReply[stList.m_dwScanProtocol - 1])
             fnScanReply(stList, pvecReply->data(), fnSize(*pvecReply));
     } while (!fnScanListFull(stList) && fnScanAdvance(stList) && vecQueries.size() < 1000);
     return vecQueries;
@@ -65,26 +66,11 @@ TEST(SearchScan, OrderAndEnd)
     }
 }
 
-TEST(SearchScan, FramesOfTheFirstSteps)
-{
-    std::unique_ptr<ModuleList> pList(new ModuleList());
-    fnScanStart(*pList, 0x01);
-    for (const Bytes& vecExpected : {fnBytes("$01M\r"), fnBytes("$01MD2\r"),
-                                     fnBytes("\x01\x46\x00\x12\x60"), fnBytes("$02M\r")})
-    {
-        uint8_t abyFrame[FRAME_MAX];
-        const uint32_t dwLen = fnScanFrame(*pList, abyFrame);
-        EXPECT_EQ(vecExpected, Bytes(abyFrame, abyFrame + dwLen));
-        ASSERT_TRUE(fnScanAdvance(*pList));
-    }
-    EXPECT_EQ(1u, fnScanProgressPos(*pList, 0x01));
-}
-
 TEST(SearchScan, RepliesAreTakenOnlyInTheirProtocol)
 {
     std::unique_ptr<ModuleList> pList(new ModuleList());
     pList->m_dwCount = 9; // a new search starts empty
-    EXPECT_EQ(6u, fnRunScan(*pList, 0xFE, &REPLIES[0]).size());
+    EXPECT_EQ(6u, fnRunScan(*pList, 0xFE, {&REPLIES[0], &REPLIES[0], &REPLIES[0]}).size());
     // Only the VQASCII steps of 0xFE and 0xFF accept the reply: two records, both at 01.
     ASSERT_EQ(2u, pList->m_dwCount.load());
     EXPECT_STREQ("[01H] 4652 (VQASCII)", pList->m_astModule[0].m_achListText);
@@ -93,18 +79,9 @@ TEST(SearchScan, RepliesAreTakenOnlyInTheirProtocol)
 
 TEST(SearchScan, StopsWhenTheListIsFull)
 {
-    // Every address answers every protocol: each reply is added, and the list fills at the last
-    // of the 768 queries.
+    // Every address answers every protocol: the list fills at the last of the 768 queries.
     std::unique_ptr<ModuleList> pList(new ModuleList());
-    fnScanStart(*pList, 0x00);
-    uint32_t dwQueries = 0;
-    do
-    {
-        const Bytes& vecReply = REPLIES[pList->m_dwScanProtocol - 1];
-        EXPECT_EQ(ScanReplyAdded, fnScanReply(*pList, vecReply.data(), fnSize(vecReply)));
-        ++dwQueries;
-    } while (!fnScanListFull(*pList) && fnScanAdvance(*pList) && dwQueries < 1000);
-    EXPECT_EQ(768u, dwQueries);
+    EXPECT_EQ(768u, fnRunScan(*pList, 0x00, {&REPLIES[0], &REPLIES[1], &REPLIES[2]}).size());
     EXPECT_EQ(MODULE_LIST_MAX, pList->m_dwCount.load());
     EXPECT_EQ(ScanReplyIgnored, fnScanReply(*pList, REPLIES[0].data(), 8));
     EXPECT_EQ(MODULE_LIST_MAX, pList->m_dwCount.load());

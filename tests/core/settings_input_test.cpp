@@ -32,6 +32,7 @@ TEST(SettingsInput, NewAddressTexts)
 
 TEST(SettingsInput, PreselectionFromModuleAndPort)
 {
+    // Every rate of the baud table maps back to its index: the table the port is opened from.
     struct Row
     {
         uint32_t dwProtocol;
@@ -43,6 +44,8 @@ TEST(SettingsInput, PreselectionFromModuleAndPort)
         {1, 1200, 0, 0, "VQASCII"},    {2, 115200, 7, 1, "VQASCII-CHK"},
         {3, 9600, 3, 2, "Modbus RTU"}, {4, 19200, 4, 0, nullptr},
         {0, 14400, 3, 0, nullptr},     {3, 57600, 6, 2, "Modbus RTU"},
+        {1, 2400, 1, 0, "VQASCII"},    {1, 4800, 2, 0, "VQASCII"},
+        {1, 38400, 5, 0, "VQASCII"},
     };
     for (const Row& r : astRows)
     {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sim/SimBus.h"
+#include "tests/core/TestBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +15,7 @@ namespace vqsim_test
 {
 
 // Bytes of a literal, NULs included: S("$01M\r"), S("\x01\x46\x00\x12\x60").
-template <size_t N> vqsim::Bytes S(const char (&text)[N])
-{
-    return vqsim::Bytes(text, text + N - 1);
-}
+inline const auto S = [](const auto& text) { return fnBytes(text); };
 
 inline std::string Hex(const vqsim::Bytes& bytes)
 {
