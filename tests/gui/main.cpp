@@ -1,6 +1,6 @@
 // Entry of vq_gui_tests.exe: the GoogleTest cases by default, or with --shots DIR the
 // screenshot run that scripts/screens drives.
-#include "tests/gui/ShotRun.h"
+#include "tools/shots/ShotRun.h"
 
 #include <gtest/gtest.h>
 

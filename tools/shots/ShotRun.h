@@ -3,7 +3,7 @@
 // picture in between) before it closes the window and goes on.
 #pragma once
 
-#include "tests/gui/GuiDriver.h"
+#include "tools/driver/GuiDriver.h"
 
 #include <string>
 
