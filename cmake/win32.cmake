@@ -28,15 +28,14 @@ if(VQ_WIN32_TEST_SOURCES)
     target_link_libraries(vq_win32_tests vqwin gtest)
 endif()
 
-# The window driver and the probe hook shared by the GUI tests, the soak
+# The window driver, the probe hook and the screenshot run shared by the GUI tests, the soak
 # check, the benchmarks and scripts/screens.
 include(${CMAKE_SOURCE_DIR}/tools/tools.cmake)
 
 file(GLOB VQ_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
 if(VQ_GUI_TEST_SOURCES)
-    add_executable(vq_gui_tests ${VQ_GUI_TEST_SOURCES} ${VQ_GUI_DRIVER_SOURCES}
-                   tools/shots/ShotRun.cpp)
-    target_link_libraries(vq_gui_tests gtest user32 kernel32)
+    add_executable(vq_gui_tests ${VQ_GUI_TEST_SOURCES} ${VQ_GUI_DRIVER_SOURCES})
+    target_link_libraries(vq_gui_tests gtest_main gtest user32 kernel32)
     add_dependencies(vq_gui_tests vq_probe_hook)
 endif()
 

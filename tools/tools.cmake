@@ -12,3 +12,7 @@ if(NOT MSVC)
     target_link_options(vq_probe_hook PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
 target_link_libraries(vq_probe_hook psapi user32 gdi32 kernel32)
+
+# The screenshot run that scripts/screens drives.
+add_executable(vq_shots tools/shots/shots_main.cpp tools/shots/ShotRun.cpp ${VQ_GUI_DRIVER_SOURCES})
+target_link_libraries(vq_shots user32 kernel32)
