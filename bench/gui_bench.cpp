@@ -12,11 +12,11 @@
 //   - the search pair's stop through the progress dialog's Stop button.
 // --only idle|stop|display|cycles|search measures one group alone (VQ_BENCH_GUI_ONLY of bench/run).
 // The thread count comes from a Toolhelp snapshot, the CPU time from GetProcessTimes and the
-// resources from the probe hook inside the program (tests/soak/ResourceProbe.h).
-#include "tests/gui/GuiSteps.h"
-#include "tests/gui/GuiTexts.h"
-#include "tests/gui/SimControl.h"
-#include "tests/soak/SoakSteps.h"
+// resources from the probe hook inside the program (tools/driver/ResourceProbe.h).
+#include "tools/driver/GuiSteps.h"
+#include "tools/driver/GuiTexts.h"
+#include "tools/driver/SimControl.h"
+#include "tools/driver/SoakSteps.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-# Cross build for Windows: the program, the Win32 integration tests and the GUI test driver.
+# Cross build for Windows: the program, the Win32 integration tests, the GUI tests and the tools.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -28,22 +28,21 @@ if(VQ_WIN32_TEST_SOURCES)
     target_link_libraries(vq_win32_tests vqwin gtest)
 endif()
 
-file(GLOB VQ_GUI_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
-list(APPEND VQ_GUI_DRIVER_SOURCES ${CMAKE_SOURCE_DIR}/res/Texts.cpp
-     ${CMAKE_SOURCE_DIR}/tests/soak/ResourceProbe.cpp)
-# The probe hook the GUI driver, the soak tool and the GUI benchmark load into the program
-# (tests/soak/ResourceProbe.h): its resource figures and its menu tree.
-add_library(vq_probe_hook SHARED tests/soak/hook/ProbeHook.cpp)
-set_target_properties(vq_probe_hook PROPERTIES PREFIX "")
-if(NOT MSVC)
-    target_link_options(vq_probe_hook PRIVATE -static -static-libgcc -static-libstdc++)
-endif()
-target_link_libraries(vq_probe_hook psapi user32 gdi32 kernel32)
-if(VQ_GUI_DRIVER_SOURCES)
-    add_executable(vq_gui_tests ${VQ_GUI_DRIVER_SOURCES})
-    target_link_libraries(vq_gui_tests gtest user32 kernel32)
+# The window driver, the probe hook and the screenshot run shared by the GUI tests, the soak
+# check, the benchmarks and scripts/screens.
+include(${CMAKE_SOURCE_DIR}/tools/tools.cmake)
+
+file(GLOB VQ_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
+if(VQ_GUI_TEST_SOURCES)
+    add_executable(vq_gui_tests ${VQ_GUI_TEST_SOURCES} ${VQ_GUI_DRIVER_SOURCES})
+    target_link_libraries(vq_gui_tests gtest_main gtest user32 kernel32)
     add_dependencies(vq_gui_tests vq_probe_hook)
 endif()
 
-# The benchmarks (bench/run) and the soak tool (scripts/soak).
+# The soak check (scripts/soak).
+add_executable(vq_soak tests/soak/soak_main.cpp ${VQ_GUI_DRIVER_SOURCES})
+target_link_libraries(vq_soak user32 kernel32)
+add_dependencies(vq_soak vq_probe_hook)
+
+# The benchmarks (bench/run).
 include(${CMAKE_SOURCE_DIR}/bench/bench.cmake)

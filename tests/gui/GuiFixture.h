@@ -2,11 +2,11 @@
 // so one case's port or dialog state never leaks into the next.
 #pragma once
 
-#include "tests/gui/GuiDriver.h"
-#include "tests/gui/GuiSteps.h"
-#include "tests/gui/GuiTexts.h"
+#include "tools/driver/GuiDriver.h"
+#include "tools/driver/GuiSteps.h"
+#include "tools/driver/GuiTexts.h"
 #include "tests/gui/MenuProbe.h"
-#include "tests/gui/SimControl.h"
+#include "tools/driver/SimControl.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/gui/MenuProbe.h"
 
-#include "tests/soak/ResourceProbe.h"
+#include "tools/driver/ResourceProbe.h"
 
 #include <cwchar>
 

@@ -1,5 +1,5 @@
 // Reads the program's menu bar and its submenus. Wine keeps menus inside the owning process,
-// so the probe hook inside the program (tests/soak/ResourceProbe.h) copies the menu tree out.
+// so the probe hook inside the program (tools/driver/ResourceProbe.h) copies the menu tree out.
 #pragma once
 
 #include <windows.h>

@@ -4,7 +4,7 @@
 // each and fails when a figure ends above its first value by more than its tolerance.
 //   vq_soak.exe [--cycles N] [--com-cycles M] [--seconds S]
 // With --seconds the rounds stop when the time is up (half of it for each kind of round).
-#include "tests/soak/SoakSteps.h"
+#include "tools/driver/SoakSteps.h"
 
 #include <algorithm>
 #include <cstdio>

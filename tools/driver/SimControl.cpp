@@ -1,8 +1,8 @@
 // File access goes through CreateFileW with full sharing, because the simulator reads and
 // rewrites these files (via rename) at the same time; a torn read of "ack" is just retried.
-#include "tests/gui/SimControl.h"
+#include "tools/driver/SimControl.h"
 
-#include "tests/gui/GuiDriver.h"
+#include "tools/driver/GuiDriver.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-// The --shots DIR run: opens every window the driver knows how to reach, and for each one
-// writes DIR/request-<name> and waits up to 10 s for DIR/done-<name> (scripts/screens takes the
-// picture in between) before it closes the window and goes on.
+// The screenshot run (vq_shots.exe DIR): opens every window the driver knows how to reach, and for
+// each one writes DIR/request-<name> and waits up to 10 s for DIR/done-<name> (scripts/screens
+// takes the picture in between) before it closes the window and goes on.
 #pragma once
 
-#include "tests/gui/GuiDriver.h"
+#include "tools/driver/GuiDriver.h"
 
 #include <string>
 

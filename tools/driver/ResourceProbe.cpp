@@ -1,7 +1,7 @@
 // The hook module is loaded here and installed on the main window's thread for one message;
 // the program answers that message only once its main thread is free, so a sample taken while
 // a modal dialog runs is still served (the dialog's loop dispatches sent messages).
-#include "tests/soak/ResourceProbe.h"
+#include "tools/driver/ResourceProbe.h"
 
 #include <tlhelp32.h>
 

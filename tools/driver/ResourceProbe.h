@@ -1,10 +1,10 @@
 // Reads what a running VQ4600Utility uses: GDI and user objects, handles and private memory,
-// and its menu tree through the probe hook (tests/soak/hook), and its thread count and CPU time
-// from outside. The GUI driver, the soak tool and the benchmarks share it. Every call is bounded by
-// a send time-out.
+// and its menu tree through the probe hook (tools/hook/ProbeHook.cpp), and its thread count and
+// CPU time from outside. The GUI driver, the soak tool and the benchmarks share it. Every call is
+// bounded by a send time-out.
 #pragma once
 
-#include "tests/soak/SoakProbeData.h"
+#include "tools/driver/SoakProbeData.h"
 
 #include <windows.h>
 

@@ -1,11 +1,11 @@
 // Each scene starts from the main window with the port as the previous scene left it, so the
 // order of the scenes matters: the error message first (port closed), then the open port and
 // the search dialogs. A scene that cannot be reached is reported and the run goes on.
-#include "tests/gui/ShotRun.h"
+#include "tools/shots/ShotRun.h"
 
-#include "tests/gui/GuiSteps.h"
-#include "tests/gui/GuiTexts.h"
-#include "tests/gui/SimControl.h"
+#include "tools/driver/GuiSteps.h"
+#include "tools/driver/GuiTexts.h"
+#include "tools/driver/SimControl.h"
 
 #include <cstdio>
 

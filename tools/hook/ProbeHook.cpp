@@ -5,7 +5,7 @@
 // counts, inside the program, its GDI objects, its windows, its kernel handles and its private
 // committed memory, copies its menu tree, and writes both into a file mapping named after the
 // program's process id, which the tool created before sending.
-#include "tests/soak/SoakProbeData.h"
+#include "tools/driver/SoakProbeData.h"
 
 #include <windows.h>
 #include <psapi.h>

@@ -1,9 +1,9 @@
 // The windows a command opens are told apart from those already up by listing the program's
 // dialogs before the command; a command that opens nothing within two seconds is reported.
-#include "tests/soak/SoakSteps.h"
+#include "tools/driver/SoakSteps.h"
 
-#include "tests/gui/GuiSteps.h"
-#include "tests/gui/GuiTexts.h"
+#include "tools/driver/GuiSteps.h"
+#include "tools/driver/GuiTexts.h"
 
 #include <algorithm>
 #include <cstdlib>

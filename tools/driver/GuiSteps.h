@@ -4,8 +4,8 @@
 #pragma once
 
 #include "res/resource.h"
-#include "tests/gui/GuiDriver.h"
-#include "tests/gui/GuiTexts.h"
+#include "tools/driver/GuiDriver.h"
+#include "tools/driver/GuiTexts.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // program's process id; texts are read with WM_GETTEXT, LB_GETTEXT and CB_GETLBTEXT sent with a
 // time-out, so a busy or hung program fails a test instead of hanging the driver. The driver
 // runs on one thread; it never sends a message that could start a modal loop in the program.
-#include "tests/gui/GuiDriver.h"
+#include "tools/driver/GuiDriver.h"
 
 #include <cwchar>
 

@@ -1,6 +1,6 @@
 // Every step here posts its input and then polls for the window or text it expects; none of
 // them sends a message that the program could answer only after a modal loop ends.
-#include "tests/gui/GuiSteps.h"
+#include "tools/driver/GuiSteps.h"
 
 #include <cwchar>
 #include <cstdlib>

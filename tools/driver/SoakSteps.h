@@ -4,8 +4,8 @@
 // texts change still works here; a feature that opens no window is reported as missing.
 #pragma once
 
-#include "tests/gui/GuiDriver.h"
-#include "tests/soak/ResourceProbe.h"
+#include "tools/driver/GuiDriver.h"
+#include "tools/driver/ResourceProbe.h"
 
 #include <string>
 #include <vector>
