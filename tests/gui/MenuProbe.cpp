@@ -60,15 +60,3 @@ const MenuEntry* MenuProbe::ById(const std::vector<MenuEntry>& items, UINT id)
     }
     return nullptr;
 }
-
-const MenuEntry* MenuProbe::At(const std::vector<MenuEntry>& items, int sub, int pos)
-{
-    for (const MenuEntry& e : items)
-    {
-        if (e.sub == sub && e.pos == pos)
-        {
-            return &e;
-        }
-    }
-    return nullptr;
-}

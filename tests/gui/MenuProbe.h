@@ -28,5 +28,4 @@ class MenuProbe
     static bool Read(HWND hMain, std::vector<MenuEntry>& out, std::wstring& error);
     // The item with this command id, or nullptr.
     static const MenuEntry* ById(const std::vector<MenuEntry>& items, UINT id);
-    static const MenuEntry* At(const std::vector<MenuEntry>& items, int sub, int pos);
 };

@@ -1,9 +1,9 @@
 // One run of the real program for what only the whole exe shows: the status line and the menu
 // greying that follow the port, the real common dialogs of the search-list file (the save
 // dialog adds ".sli"), COM Close emptying the list, the tenth About opening the credit window,
-// and Exit ending with code 0. Until the Win32 suite owns them, it also checks the menu and
-// dialog texts the program sets from its table, and the refusals of an empty list save, a bad
-// new address and bad hex text. Exact bytes and reports belong to the Win32 suite.
+// and Exit ending with code 0; and, until the Win32 suite owns them, the refusals of an empty
+// list save, a bad new address and bad hex text. Exact bytes, reports and the menu and dialog
+// texts belong to the Win32 suite.
 #include "tests/gui/GuiFixture.h"
 
 namespace
@@ -15,28 +15,12 @@ const UINT kPortItems[] = {IDM_COM_CLOSE,  IDM_COM_SET,   IDM_MODULE_SEARCH,
                            IDM_MODULE_SET, IDM_TERMINAL,  IDM_CLEAR_LIST};
 const DWORD kSliSize = 230408;
 
-struct TextRow
-{
-    int sub, pos; // menu: submenu (-1 the bar) and position; dialog: sub -2, pos the control id
-    const char* text;
-};
-
-// clang-format off
-const TextRow kMenuTexts[] = {
-    {-1, 0, TXT_MENU_COM},      {-1, 1, TXT_MENU_MODULE},     {-1, 2, TXT_MENU_WINDOWS},
-    {-1, 3, TXT_MENU_HELP},     {0, 0, TXT_COM_OPEN},         {0, 1, TXT_COM_CLOSE},
-    {0, 3, TXT_COMSET_CAPTION}, {0, 5, TXT_MENU_EXIT},        {1, 0, TXT_MODULE_SEARCH},
-    {1, 1, TXT_SLI_LOAD},       {1, 2, TXT_SLI_SAVE},         {1, 4, TXT_IO_CONTROL},
-    {1, 5, TXT_MODULE_SET},     {1, 7, TXT_TERMINAL},         {2, 0, TXT_MENU_TOOLBAR},
-    {2, 2, TXT_MENU_CLEAR_LIST}, {3, 0, TXT_ABOUT},
-};
-
-// A dialog opened on the first list line, its texts, and a refused input with its message.
+// A dialog opened on the first list line and a refused input with its message (the dialogs'
+// texts and the menu's belong to the Win32 text tests).
 struct DialogRow
 {
     WORD command;
     const char* caption;
-    std::vector<std::pair<int, const char*>> texts;
     int protocol;      // the terminal's protocol to choose first, -1 none
     int edit;          // the input typed into, 0 none
     const wchar_t* typed;
@@ -45,31 +29,12 @@ struct DialogRow
     int close;
 };
 
+// clang-format off
 const DialogRow kDialogs[] = {
-    {IDM_COM_SET, TXT_COMSET_CAPTION,
-     {{IDC_COMSET_LBL_PORT, TXT_COMSET_PORT}, {IDC_COMSET_LBL_BAUD, TXT_COMSET_BAUD},
-      {IDC_COMSET_LBL_DATABITS, TXT_COMSET_DATABITS}, {IDC_COMSET_LBL_PARITY, TXT_COMSET_PARITY},
-      {IDC_COMSET_LBL_STOPBITS, TXT_COMSET_STOPBITS}, {IDOK, TXT_OK}, {IDCANCEL, TXT_CANCEL}},
-     -1, 0, nullptr, 0, nullptr, IDCANCEL},
-    {IDM_MODULE_SEARCH, TXT_MODULE_SEARCH,
-     {{IDC_SEARCH_PROMPT, TXT_SEARCH_START_PROMPT}, {IDOK, TXT_OK}, {IDCANCEL, TXT_CANCEL}},
-     -1, 0, nullptr, 0, nullptr, IDCANCEL},
-    {IDM_MODULE_SET, TXT_MODULE_SET,
-     {{IDC_SET_LBL_MODEL, TXT_SET_LABEL_MODEL}, {IDC_SET_LBL_ADDRESS, TXT_SET_LABEL_ADDRESS},
-      {IDC_SET_LBL_BAUD, TXT_SET_LABEL_BAUD}, {IDC_SET_LBL_PROTOCOL, TXT_SET_LABEL_PROTOCOL},
-      {IDC_SET_LBL_NEW_ADDRESS, TXT_SET_LABEL_NEW_ADDRESS},
-      {IDC_SET_LBL_NEW_BAUD, TXT_SET_LABEL_NEW_BAUD},
-      {IDC_SET_LBL_NEW_PROTOCOL, TXT_SET_LABEL_NEW_PROTOCOL}, {IDC_SET_WRITE, TXT_SET_WRITE},
-      {IDCANCEL, TXT_CANCEL}},
-     -1, IDC_SET_NEW_ADDRESS, L"G1", IDC_SET_WRITE, TXT_SET_ADDRESS_ERROR, IDCANCEL},
-    {IDM_TERMINAL, TXT_TERM_CAPTION,
-     {{IDC_TERM_LBL_PROTOCOL, TXT_TERM_LABEL_PROTOCOL},
-      {IDC_TERM_LBL_COMMAND, TXT_TERM_LABEL_COMMAND},
-      {IDC_TERM_LBL_INTERVAL, TXT_TERM_LABEL_INTERVAL},
-      {IDC_TERM_LBL_RETURN, TXT_TERM_LABEL_RETURN}, {IDC_TERM_SEND, TXT_TERM_SEND},
-      {IDC_TERM_CONTINUOUS, TXT_TERM_CONTINUOUS}, {IDC_TERM_STOP, TXT_TERM_STOP},
-      {IDC_TERM_CLEAR, TXT_TERM_CLEAR}, {IDC_TERM_EXIT, TXT_TERM_EXIT}},
-     2, IDC_TERM_COMMAND, L"1 F", IDC_TERM_SEND, TXT_TERM_HEX_ERROR, IDC_TERM_EXIT},
+    {IDM_MODULE_SET, TXT_MODULE_SET, -1, IDC_SET_NEW_ADDRESS, L"G1", IDC_SET_WRITE,
+     TXT_SET_ADDRESS_ERROR, IDCANCEL},
+    {IDM_TERMINAL, TXT_TERM_CAPTION, 2, IDC_TERM_COMMAND, L"1 F", IDC_TERM_SEND, TXT_TERM_HEX_ERROR,
+     IDC_TERM_EXIT},
 };
 // clang-format on
 
@@ -139,10 +104,6 @@ class SmokeTest : public GuiTest
         SCOPED_TRACE(U8(gui::fnText(row.caption)));
         HWND dlg = OpenForEntry(0, row.command, gui::fnText(row.caption));
         ASSERT_TRUE(dlg) << U8(app.LastError());
-        for (const auto& text : row.texts)
-            EXPECT_EQ(U8(gui::fnText(text.second)),
-                      U8(GuiDriver::Text(GuiDriver::Item(dlg, text.first))))
-                << "control " << text.first;
         if (row.protocol >= 0)
         {
             HWND combo = GuiDriver::Item(dlg, IDC_TERM_PROTOCOL);
@@ -164,13 +125,6 @@ class SmokeTest : public GuiTest
 TEST_F(SmokeTest, PortListFileAndAboutAsTheRealProgramShowsThem)
 {
     ExpectPortState(false, L"");
-    std::vector<MenuEntry> menu = Menu();
-    for (const TextRow& row : kMenuTexts)
-    {
-        const MenuEntry* e = MenuProbe::At(menu, row.sub, row.pos);
-        ASSERT_NE(nullptr, e) << row.sub << "/" << row.pos;
-        EXPECT_EQ(U8(gui::fnText(row.text)), U8(e->text)) << row.sub << "/" << row.pos;
-    }
     OPEN_SIM_PORT();
     std::wstring status = gui::fnText(TXT_STATUS_OPEN_FMT);
     status = status.substr(0, status.find(L'%')) + L"COM" + std::to_wstring(gui::fnTestCom()) +
