@@ -92,8 +92,10 @@ class GuiDriver
         }
     }
 
-  private:
+    // Every top-level window of the program.
     std::vector<HWND> TopWindows();
+
+  private:
     bool IsMessageBox(HWND hWnd);
     void Fail(const std::wstring& what);
 

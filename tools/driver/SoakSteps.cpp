@@ -13,30 +13,16 @@
 namespace
 {
 
-struct EnumDialogs
-{
-    DWORD pid;
-    std::vector<HWND>* out;
-};
-
-BOOL CALLBACK fnEnumDialogs(HWND hWnd, LPARAM lParam)
-{
-    EnumDialogs* e = reinterpret_cast<EnumDialogs*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    if (pid == e->pid && IsWindowVisible(hWnd) && GuiDriver::ClassOf(hWnd) == L"#32770" &&
-        GetDlgItem(hWnd, 0xFFFF) == nullptr) // not a message box
-    {
-        e->out->push_back(hWnd);
-    }
-    return TRUE;
-}
-
-std::vector<HWND> fnDialogs(DWORD pid)
+// The program's visible dialogs, message boxes left out.
+std::vector<HWND> fnDialogs(GuiDriver& app)
 {
     std::vector<HWND> out;
-    EnumDialogs e = {pid, &out};
-    EnumWindows(fnEnumDialogs, reinterpret_cast<LPARAM>(&e));
+    for (HWND h : app.TopWindows())
+    {
+        if (IsWindowVisible(h) && GuiDriver::ClassOf(h) == L"#32770" &&
+            GetDlgItem(h, 0xFFFF) == nullptr)
+            out.push_back(h);
+    }
     return out;
 }
 
@@ -130,13 +116,13 @@ HWND SoakSession::Open(const FeatureWindow& f, std::wstring& error)
         error = L"cannot select list entry " + std::to_wstring(f.entry);
         return nullptr;
     }
-    m_before = fnDialogs(m_app.Pid());
+    m_before = fnDialogs(m_app);
     m_app.PostCommand(f.command);
     HWND found = nullptr;
     GuiDriver::WaitUntil(
         [&]
         {
-            for (HWND h : fnDialogs(m_app.Pid()))
+            for (HWND h : fnDialogs(m_app))
             {
                 if (std::find(m_before.begin(), m_before.end(), h) == m_before.end())
                 {
