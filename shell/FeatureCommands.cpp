@@ -7,6 +7,7 @@
 #include "io/IoDlgDigital.h"
 #include "io/ModuleIO.h"
 #include "res/resource.h"
+#include "search/ModuleList.h"
 #include "search/SearchListFile.h"
 #include "settings/ModuleSet.h"
 #include "settings/ModuleSetDlg.h"
@@ -49,36 +50,49 @@ void fnCommandTerminal(HWND hMain)
         fnShowDialog(IDD_TERMINAL, hMain, TerminalDlgProc);
 }
 
-int fnCommandModuleIO_4652(HWND hMain)
+namespace
 {
-    if (Idm_ModuleIO_4652(hMain) != 0)
-        return 1;
-    fnShowDialog(IDD_IO_4652, hMain, DlgProc_ModuleIO_4652);
-    return 0;
-}
 
-int fnCommandModuleIO_4618(HWND hMain)
+// The IO window of each model: its handler, its dialog, and what the list panel says when the
+// handler fails.
+struct IoCommandDef
 {
-    if (Idm_ModuleIO_4618(hMain) != 0)
-        return 1;
-    fnShowDialog(IDD_IO_4618, hMain, DlgProc_ModuleIO_4618);
-    return 0;
-}
+    uint32_t m_dwModuleType;
+    int (*m_pfnHandler)(HWND);
+    int m_nTemplate;
+    DLGPROC m_pfnDlgProc;
+    const char* m_pchFailure;
+};
 
-int fnCommandModuleIO_4624(HWND hMain)
-{
-    if (Idm_ModuleIO_4624(hMain) != 0)
-        return 1;
-    fnShowDialog(IDD_IO_4624, hMain, DlgProc_ModuleIO_4624);
-    return 0;
-}
+const char* const PCH_4652_FAILURE = "INF:MainWndProc()_01 VQ-4652 IO thread build false!";
 
-int fnCommandModuleIO_4637(HWND hMain)
+const IoCommandDef astIoCommands[] = {
+    {ModuleType4652, Idm_ModuleIO_4652, IDD_IO_4652, DlgProc_ModuleIO_4652, PCH_4652_FAILURE},
+    {ModuleType4652D, Idm_ModuleIO_4652, IDD_IO_4652, DlgProc_ModuleIO_4652, PCH_4652_FAILURE},
+    {ModuleType4652G, Idm_ModuleIO_4652, IDD_IO_4652, DlgProc_ModuleIO_4652, PCH_4652_FAILURE},
+    {ModuleType4652GD, Idm_ModuleIO_4652, IDD_IO_4652, DlgProc_ModuleIO_4652, PCH_4652_FAILURE},
+    {ModuleType4618, Idm_ModuleIO_4618, IDD_IO_4618, DlgProc_ModuleIO_4618,
+     "INF:MainWndProc()_02 VQ-4618 IO thread build false!"},
+    {ModuleType4624, Idm_ModuleIO_4624, IDD_IO_4624, DlgProc_ModuleIO_4624,
+     "INF:MainWndProc()_03 VQ-4624 IO thread build false!"},
+    {ModuleType4637, Idm_ModuleIO_4637, IDD_IO_4637, DlgProc_ModuleIO_4637,
+     "INF:MainWndProc()_04 VQ-4637 IO thread build false!"},
+};
+
+} // namespace
+
+const char* fnCommandModuleIO(HWND hMain, uint32_t dwModuleType)
 {
-    if (Idm_ModuleIO_4637(hMain) != 0)
-        return 1;
-    fnShowDialog(IDD_IO_4637, hMain, DlgProc_ModuleIO_4637);
-    return 0;
+    for (const IoCommandDef& stDef : astIoCommands)
+    {
+        if (stDef.m_dwModuleType != dwModuleType)
+            continue;
+        if (stDef.m_pfnHandler(hMain) != 0)
+            return stDef.m_pchFailure;
+        fnShowDialog(stDef.m_nTemplate, hMain, stDef.m_pfnDlgProc);
+        return nullptr;
+    }
+    return nullptr;
 }
 
 void fnCommandAboutBox(HWND hMain)

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // Every modal dialog of the program runs through here, from its template in the exe, as a
 // Unicode window: its texts keep their Chinese on any system code page.
 INT_PTR fnShowDialog(int nTemplate, HWND hOwner, DLGPROC pfnProc);
@@ -19,11 +21,10 @@ void fnCommandListSave(HWND hMain);
 void fnCommandModuleSet(HWND hMain);
 void fnCommandTerminal(HWND hMain);
 
-// IO control per model: the handler's result (0 when the pair started and its dialog ran).
-int fnCommandModuleIO_4652(HWND hMain);
-int fnCommandModuleIO_4618(HWND hMain);
-int fnCommandModuleIO_4624(HWND hMain);
-int fnCommandModuleIO_4637(HWND hMain);
+// IO control of a module of this ModuleType: its model's handler, then its IO window when the
+// handler returned 0. Returns the failure text the list panel shows when the handler failed,
+// else nullptr (also for a type without an IO window).
+const char* fnCommandModuleIO(HWND hMain, uint32_t dwModuleType);
 
 void fnCommandAboutBox(HWND hMain);
 void fnCommandCreditWindow(HWND hMain);

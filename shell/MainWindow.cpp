@@ -131,26 +131,6 @@ bool fnTakeSelection(HWND hWnd)
     return true;
 }
 
-struct IoDispatchDef
-{
-    uint32_t m_dwModuleType;
-    int (*m_pfnCommand)(HWND);
-    const char* m_pchFailure;
-};
-
-const IoDispatchDef astIoDispatch[] = {
-    {ModuleType4652, fnCommandModuleIO_4652, "INF:MainWndProc()_01 VQ-4652 IO thread build false!"},
-    {ModuleType4652D, fnCommandModuleIO_4652,
-     "INF:MainWndProc()_01 VQ-4652 IO thread build false!"},
-    {ModuleType4652G, fnCommandModuleIO_4652,
-     "INF:MainWndProc()_01 VQ-4652 IO thread build false!"},
-    {ModuleType4652GD, fnCommandModuleIO_4652,
-     "INF:MainWndProc()_01 VQ-4652 IO thread build false!"},
-    {ModuleType4618, fnCommandModuleIO_4618, "INF:MainWndProc()_02 VQ-4618 IO thread build false!"},
-    {ModuleType4624, fnCommandModuleIO_4624, "INF:MainWndProc()_03 VQ-4624 IO thread build false!"},
-    {ModuleType4637, fnCommandModuleIO_4637, "INF:MainWndProc()_04 VQ-4637 IO thread build false!"},
-};
-
 void Cmd_IOControl(HWND hWnd)
 {
     if (!fnTakeSelection(hWnd))
@@ -163,14 +143,8 @@ void Cmd_IOControl(HWND hWnd)
         fnInfoMessage(gstListPanel.m_hPanel, TXT_MODEL_UNSUPPORTED, MB_ICONQUESTION);
         return;
     }
-    for (const IoDispatchDef& stDef : astIoDispatch)
-    {
-        if (stDef.m_dwModuleType != pstRecord->m_dwModuleType)
-            continue;
-        if (stDef.m_pfnCommand(hWnd) != 0)
-            fnInfoMessage(gstListPanel.m_hPanel, stDef.m_pchFailure, MB_ICONERROR);
-        return;
-    }
+    if (const char* pchFailure = fnCommandModuleIO(hWnd, pstRecord->m_dwModuleType))
+        fnInfoMessage(gstListPanel.m_hPanel, pchFailure, MB_ICONERROR);
 }
 
 void Cmd_ModuleSet(HWND hWnd)
