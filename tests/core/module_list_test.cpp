@@ -122,7 +122,7 @@ TEST_F(ModuleListTest, ListTextOfStoredFields)
     }
 }
 
-TEST_F(ModuleListTest, SelectionAndFullList)
+TEST_F(ModuleListTest, SelectedOnlyInsideTheList)
 {
     EXPECT_EQ(nullptr, m_pList->fnSelected());
     m_pList->m_dwCount = 2;
@@ -130,10 +130,6 @@ TEST_F(ModuleListTest, SelectionAndFullList)
     EXPECT_EQ(&m_pList->m_astModule[1], m_pList->fnSelected());
     m_pList->m_dwSelected = 2;
     EXPECT_EQ(nullptr, m_pList->fnSelected());
-
-    m_pList->m_dwCount = MODULE_LIST_MAX; // a full list takes no more records
-    const Bytes vecReply = fnBytes("!014652\r");
-    EXPECT_FALSE(m_pList->fnSearchReplyAscii(vecReply.data(), 8));
 }
 
 } // namespace
