@@ -125,6 +125,18 @@ TEST_F(PtyTest, NameQueryAtTheLinesRate)
     EXPECT_EQ(Exchange("$02M\r", 50), "!024618\r");
 }
 
+// A reply left unread when the client closed must not reach the next one: it would answer a
+// frame the reopened port never sent.
+TEST_F(PtyTest, ReopeningTheClientKeepsTheLineUpAndDropsUnreadReplies)
+{
+    OpenClient();
+    Send("$01M\r");
+    Pump(150, false); // the reply waits unread in the line
+    OpenClient();
+    EXPECT_EQ(Exchange("", 50), "");
+    EXPECT_EQ(Exchange("$01M\r", 50), "!014652\r");
+}
+
 // A module that answers late holds back neither the replies of others nor the hearing of
 // the frames that follow: poll 01 (150 ms late), ask 02 halfway, write 01's outputs gap ms
 // after the poll.
