@@ -13,52 +13,10 @@ namespace
 {
 const std::string FIELDS = "+04.000+12.345+00.000+20.000+00.001+09.999+25.000+99.999";
 
-AnalogValues fnSentinel()
-{
-    AnalogValues st;
-    for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
-    {
-        std::strcpy(st.m_szValue[k], "old");
-        st.m_fValue[k] = -1.0f;
-    }
-    return st;
-}
-
-TEST(IoAnalog, ValidRepliesGiveValuesAndTexts)
+// A valid reply sets all eight values and texts; any other leaves every channel alone.
+TEST(IoAnalog, RepliesDecodeAllOrNothing)
 {
     const char* const pchFields = "4.000 12.345 0.000 20.000 0.001 9.999 25.000 99.999";
-    const struct
-    {
-        uint32_t dwProtocol;
-        Bytes vecReply;
-        const char* pchTexts;
-    } aCases[] = {
-        {1, fnBytes(">" + FIELDS + "\r"), pchFields},
-        {2, fnBytes(">" + FIELDS + "F4\r"), pchFields},
-        // Registers 0, 4000, 12345, 65535, 1, 1000, 10000, 20000.
-        {3,
-         fnBytes("\x01\x04\x10\x00\x00\x0F\xA0\x30\x39\xFF\xFF\x00\x01\x03\xE8\x27\x10\x4E\x20"
-                 "\x74\xB4"),
-         "0.000 4.000 12.345 65.535 0.001 1.000 10.000 20.000"},
-    };
-    for (const auto& stCase : aCases)
-    {
-        SCOPED_TRACE(stCase.dwProtocol);
-        AnalogValues st = fnSentinel();
-        ASSERT_EQ(AnalogValid, fnDecodeAnalog(stCase.dwProtocol, stCase.vecReply.data(),
-                                              fnSize(stCase.vecReply), &st));
-        std::string strTexts;
-        for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
-        {
-            EXPECT_FLOAT_EQ(std::strtof(st.m_szValue[k], nullptr), st.m_fValue[k]) << k;
-            strTexts += (k == 0 ? "" : " ") + std::string(st.m_szValue[k]);
-        }
-        EXPECT_EQ(stCase.pchTexts, strTexts);
-    }
-}
-
-TEST(IoAnalog, RejectedRepliesLeaveEveryChannelAlone)
-{
     std::string strDotMoved = ">" + FIELDS + "\r";
     strDotMoved.replace(1, 7, "+4.0000");
     std::string strLastBad = ">" + FIELDS + "\r";
@@ -71,7 +29,15 @@ TEST(IoAnalog, RejectedRepliesLeaveEveryChannelAlone)
         uint32_t dwProtocol;
         Bytes vecReply;
         uint32_t dwJudge;
+        const char* pchTexts = nullptr; // of a valid reply
     } aCases[] = {
+        {"ascii", 1, fnBytes(">" + FIELDS + "\r"), AnalogValid, pchFields},
+        {"chk", 2, fnBytes(">" + FIELDS + "F4\r"), AnalogValid, pchFields},
+        // Registers 0, 4000, 12345, 65535, 1, 1000, 10000, 20000.
+        {"rtu", 3,
+         fnBytes("\x01\x04\x10\x00\x00\x0F\xA0\x30\x39\xFF\xFF\x00\x01\x03\xE8\x27\x10\x4E\x20"
+                 "\x74\xB4"),
+         AnalogValid, "0.000 4.000 12.345 65.535 0.001 1.000 10.000 20.000"},
         {"dot in the wrong place", 1, fnBytes(strDotMoved), AnalogFailed},
         {"last digit of CH7 bad", 1, fnBytes(strLastBad), AnalogFailed},
         {"minus sign", 1, fnBytes(strMinus), AnalogFailed},
@@ -93,14 +59,21 @@ TEST(IoAnalog, RejectedRepliesLeaveEveryChannelAlone)
     for (const auto& stCase : aCases)
     {
         SCOPED_TRACE(stCase.pchName);
-        AnalogValues st = fnSentinel();
-        EXPECT_EQ(stCase.dwJudge, fnDecodeAnalog(stCase.dwProtocol, stCase.vecReply.data(),
-                                                 fnSize(stCase.vecReply), &st));
+        AnalogValues st;
         for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
         {
-            EXPECT_STREQ("old", st.m_szValue[k]);
-            EXPECT_EQ(-1.0f, st.m_fValue[k]);
+            std::strcpy(st.m_szValue[k], "-1"); // left by the last reply
+            st.m_fValue[k] = -1.0f;
         }
+        EXPECT_EQ(stCase.dwJudge, fnDecodeAnalog(stCase.dwProtocol, stCase.vecReply.data(),
+                                                 fnSize(stCase.vecReply), &st));
+        std::string strTexts;
+        for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
+        {
+            EXPECT_FLOAT_EQ(std::strtof(st.m_szValue[k], nullptr), st.m_fValue[k]) << k;
+            strTexts += (k == 0 ? "" : " ") + std::string(st.m_szValue[k]);
+        }
+        EXPECT_EQ(stCase.pchTexts ? stCase.pchTexts : "-1 -1 -1 -1 -1 -1 -1 -1", strTexts);
     }
 }
 

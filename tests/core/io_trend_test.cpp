@@ -14,9 +14,7 @@ void fnPushAll(TrendHistory& st, float fValue)
 {
     float afValue[ANALOG_CHANNELS];
     for (float& f : afValue)
-    {
         f = fValue;
-    }
     st.PushTrendSamples(afValue);
 }
 } // namespace
@@ -32,9 +30,7 @@ TEST(IoTrend, ScalingOfSamples)
         {65.535f, 210}, {0.0f, 0},    {0.124f, 0},   {0.125f, 1},  {-1.0f, 0},
     };
     for (const Row& r : astRows)
-    {
         EXPECT_EQ(r.nHeight, TrendHistory::fnScale(r.fValue)) << r.fValue;
-    }
 }
 
 TEST(IoTrend, PointCountStopsAt360AndOldSamplesScrollOut)
@@ -42,9 +38,7 @@ TEST(IoTrend, PointCountStopsAt360AndOldSamplesScrollOut)
     auto pst = std::make_unique<TrendHistory>(AnalogModel4637);
     fnPushAll(*pst, 10.0f); // 80 px: the oldest sample
     for (int i = 0; i < 360; ++i)
-    {
         fnPushAll(*pst, 5.0f); // 40 px
-    }
     EXPECT_EQ(360, pst->fnPointCount(7));
     EXPECT_EQ(80, pst->fnHeight(7, 360)); // still the far end of the last segment
     const TrendSegment stOldest = pst->fnSegment(7, 359);
@@ -113,9 +107,7 @@ TEST(IoTrend, DrawingWhilePushingSeesOnlyHeightsThatWerePushed)
         [&]
         {
             for (int i = 0; i < 2000; ++i)
-            {
                 fnPushAll(*pst, (i & 1) ? 4.0f : 20.0f);
-            }
             bDone = true;
         });
     bool bBad = false;

@@ -21,9 +21,7 @@ std::vector<std::string> fnHistory(const TerminalSetting& st)
 {
     std::vector<std::string> v;
     for (uint32_t k = 1; k < TERMINAL_SLOTS; ++k)
-    {
         v.push_back(st.m_aachCommand[k]);
-    }
     return v;
 }
 } // namespace
@@ -51,9 +49,7 @@ TEST(TerminalHistory, OrderAfterSends)
     {
         auto pst = std::make_unique<TerminalSetting>();
         for (const char* pch : r.vSends)
-        {
             fnSend(*pst, pch);
-        }
         EXPECT_EQ(r.vHistory, fnHistory(*pst)) << r.vSends.size();
     }
 }

@@ -1,5 +1,6 @@
 // Replies of the simulated modules to literal request frames, settings that move a module
-// to a new address, baud rate or protocol, baud mismatch and the fault rules.
+// to a new address, baud rate or protocol, baud mismatch, the fault rules, and how the PC's
+// byte stream is cut into frames.
 #include "SimTestUtil.h"
 
 using namespace vqsim;
@@ -12,12 +13,14 @@ const char* const kAscii = "01,4652,ascii,9600";
 const char* const kChk = "01,4652,chk,9600";
 const char* const kRtu = "01,4652,rtu,9600";
 
-// A step of a conversation: request, expected reply (empty: silence), line baud.
+// A step of a conversation: request (at t=1000 ms), expected reply (empty: silence), line
+// baud, and when given the due time of each piece of the reply.
 struct Step
 {
     Bytes request;
     Bytes reply;
     uint32_t baud = 9600;
+    std::vector<int64_t> dueMs = {};
 };
 
 struct ConversationCase
@@ -25,6 +28,8 @@ struct ConversationCase
     const char* name;
     std::vector<std::string> modules;
     std::vector<Step> steps;
+    std::vector<std::string> faults = {};
+    uint8_t inputs = 0x0A; // what the module at 01 sees on its inputs
 };
 
 const ConversationCase kConversationCases[] = {
@@ -34,9 +39,6 @@ const ConversationCase kConversationCases[] = {
     {"RtuName",
      {"01,4652GD,rtu,9600"},
      {{S("\x01\x46\x00\x12\x60"), S("\x01\x46\x00\x00\x46\x52\x03\x99\xD2")}}},
-    {"RtuName4618",
-     {"03,4618,rtu,9600"},
-     {{S("\x03\x46\x00\xB3\xA0"), S("\x03\x46\x00\x00\x46\x18\x00\xCD\x73")}}},
     {"AsciiModuleIgnoresChkQuery", {kAscii}, {{S("$01MD2\r"), {}}}},
     {"ChkModuleIgnoresPlainQuery", {kChk}, {{S("$01M\r"), {}}}},
     {"ChkModuleIgnoresBadChecksum", {kChk}, {{S("$01MD3\r"), {}}}},
@@ -45,6 +47,12 @@ const ConversationCase kConversationCases[] = {
     {"OtherAddressIsSilent", {kAscii}, {{S("$02M\r"), {}}}},
     {"SameAddressTwoProtocols", {kAscii, kChk}, {{S("$01M\r"), S("!014652\r")}}},
     {"ChkPoll4652", {kChk}, {{S("$016BB\r"), S("!000A0052\r")}}},
+    {"InputOnlyEightInputs", {"01,4618,ascii,9600"}, {{S("$016\r"), S("!00A500\r")}}, {}, 0xA5},
+    {"InputOnlyEightInputsRtu",
+     {"01,4618,rtu,9600"},
+     {{S("\x01\x02\x00\x00\x00\x08\x79\xCC"), S("\x01\x02\x01\xA5\x61\xF3")}},
+     {},
+     0xA5},
     {"AnalogModuleIgnoresDigitalPoll", {"01,4624,ascii,9600"}, {{S("$016\r"), {}}}},
     {"DigitalModuleIgnoresAnalogPoll", {kAscii}, {{S("#01\r"), {}}}},
     {"InputOnlyModuleIgnoresOutputWrite", {"01,4618,ascii,9600"}, {{S("#010005\r"), {}}}},
@@ -112,7 +120,44 @@ const ConversationCase kConversationCases[] = {
     {"BaudMismatchIsSilentAndChangesNothing",
      {"01,4652,ascii,19200"},
      {{S("#010005\r"), {}, 9600}, {S("$016\r"), S("!000A00\r"), 19200}}},
+    {"Silent", {kAscii}, {{S("$01M\r"), {}}}, {"01:silent"}},
+    {"SilentOtherAddress", {kAscii}, {{S("$01M\r"), S("!014652\r"), 9600, {1000}}}, {"02:silent"}},
+    {"BadsumChk", {kChk}, {{S("$01MD2\r"), S("!01465254\r")}}, {"01:badsum"}},
+    {"BadsumRtu",
+     {kRtu},
+     {{S("\x01\x46\x00\x12\x60"), S("\x01\x46\x00\x00\x46\x52\x00\x26\xD3")}},
+     {"01:badsum"}},
+    {"Extra", {kAscii}, {{S("$01M\r"), S("!014652\rUUU"), 9600, {1000}}}, {"01:extra=3"}},
+    {"Delay", {kAscii}, {{S("$01M\r"), S("!014652\r"), 9600, {1300}}}, {"01:delay=300"}},
+    {"Split", {kAscii}, {{S("$01M\r"), S("!014652\r"), 9600, {1000, 1050}}}, {"01:split=50"}},
+    {"Cut", {kAscii}, {{S("$01M\r"), S("!01465")}}, {"01:cut=2"}},
+    {"CutAll", {kAscii}, {{S("$01M\r"), {}}}, {"01:cut=20"}},
+    {"FromChk", {kChk}, {{S("%010240064016\r"), S("!0788\r")}}, {"01:from=07"}},
+    {"RefuseChk", {kChk}, {{S("%010240064016\r"), S("?02A1\r")}}, {"01:refuse=01"}},
+    {"RefuseRtu",
+     {kRtu},
+     {{S("\x01\x46\x04\x02\x00\x00\x00\xF5\x1E"), S("\x02\xC6\x03\xC3\xA1")}},
+     {"01:refuse=03"}},
 };
+
+// Everything the bus answers to chunks of bytes written at the given times.
+Bytes FeedAll(Bus& bus, const std::vector<std::pair<Bytes, int64_t>>& chunks,
+              std::vector<int64_t>* due = nullptr, uint32_t baud = 9600)
+{
+    Bytes all;
+    for (const auto& chunk : chunks)
+    {
+        std::vector<Emission> out;
+        bus.feed(chunk.first.data(), chunk.first.size(), baud, chunk.second, out);
+        for (const Emission& e : out)
+        {
+            all.insert(all.end(), e.bytes.begin(), e.bytes.end());
+            if (due)
+                due->push_back(e.dueMs);
+        }
+    }
+    return all;
+}
 
 TEST(SimBus, EachStepGetsItsReply)
 {
@@ -121,22 +166,19 @@ TEST(SimBus, EachStepGetsItsReply)
         SCOPED_TRACE(c.name);
         Bus bus;
         MakeBus(bus, c.modules);
-        bus.setInputs(0x01, 0x0A); // a VQ-4652 at 01 sees IN1 and IN3
+        bus.setInputs(0x01, c.inputs);
+        std::string error;
+        for (const std::string& rule : c.faults)
+            ASSERT_TRUE(bus.addFault(rule, error)) << error;
         for (size_t i = 0; i < c.steps.size(); ++i)
-            EXPECT_EQ(Hex(bus.exchange(c.steps[i].request, c.steps[i].baud)), Hex(c.steps[i].reply))
+        {
+            const Step& step = c.steps[i];
+            std::vector<int64_t> due;
+            EXPECT_EQ(Hex(FeedAll(bus, {{step.request, 1000}}, &due, step.baud)), Hex(step.reply))
                 << "step " << i;
+            EXPECT_TRUE(step.dueMs.empty() || due == step.dueMs) << "step " << i;
+        }
     }
-}
-
-TEST(SimDigital, InputOnlyModuleReportsEightInputs)
-{
-    Bus bus;
-    MakeBus(bus, {"01,4618,ascii,9600", "11,4618,rtu,9600"});
-    ASSERT_TRUE(bus.setInputs(0x01, 0xA5));
-    ASSERT_TRUE(bus.setInputs(0x11, 0xA5));
-    EXPECT_EQ(Hex(bus.exchange(S("$016\r"), 9600)), Hex(S("!00A500\r")));
-    EXPECT_EQ(Hex(bus.exchange(S("\x11\x02\x00\x00\x00\x08\x7B\x5C"), 9600)),
-              Hex(S("\x11\x02\x01\xA5\x65\x33")));
 }
 
 TEST(SimAnalog, HeldValuesInAsciiAndRtu)
@@ -153,141 +195,93 @@ TEST(SimAnalog, HeldValuesInAsciiAndRtu)
                     "\xDF\x66")));
 }
 
-TEST(SimAnalog, RampsStayInRangeAndMoveUntilHeld)
+// Noise stands in for a reply the PC cannot read: as long as the reply, and never a CR that
+// could end a frame.
+void ExpectNoise(const Bytes& reply, size_t size)
 {
-    Bus bus;
-    MakeBus(bus, {"05,4624,ascii,9600"});
-    const Module& module = bus.modules()[0];
-    bool moved = false;
-    for (int64_t t = 0; t < 120000; t += 1000)
-        for (unsigned ch = 0; ch < 8; ++ch)
-        {
-            const double v = module.analogValue(ch, t);
-            EXPECT_GE(v, 0.0);
-            EXPECT_LE(v, ch < 4 ? 20.0 : 10.0);
-            moved = moved || v != module.analogValue(ch, t + 1000);
-        }
-    EXPECT_TRUE(moved);
-    ASSERT_TRUE(bus.holdAnalog(0x05, 2, 7.5));
-    EXPECT_EQ(bus.modules()[0].analogValue(2, 0), 7.5);
-    EXPECT_EQ(bus.modules()[0].analogValue(2, 33333), 7.5);
-    ASSERT_TRUE(bus.releaseAnalog(0x05));
-    EXPECT_NE(bus.modules()[0].analogValue(2, 0), bus.modules()[0].analogValue(2, 5000));
+    ASSERT_EQ(reply.size(), size);
+    for (uint8_t b : reply)
+        ASSERT_NE(b, '\r');
 }
 
-TEST(SimGarbage, MismatchedModuleAnswersNoiseOfTheReplyLength)
+TEST(SimNoise, BaudMismatchAndFlood)
 {
     Bus bus;
     bus.setGarbage(true);
     MakeBus(bus, {"01,4652GD,ascii,19200"});
-    const Bytes reply = bus.exchange(S("$01M\r"), 9600);
-    ASSERT_EQ(reply.size(), 10u);
-    for (uint8_t b : reply)
-        EXPECT_NE(b, '\r');
+    ExpectNoise(bus.exchange(S("$01M\r"), 9600), 10);
     EXPECT_TRUE(bus.exchange(S("$02M\r"), 9600).empty()); // not its address
     // A settings command it could not really hear changes nothing.
-    EXPECT_EQ(bus.exchange(S("%0102400700\r"), 9600).size(), 4u);
+    ExpectNoise(bus.exchange(S("%0102400700\r"), 9600), 4);
     EXPECT_EQ(Hex(bus.exchange(S("$01M\r"), 19200)), Hex(S("!014652GD\r")));
+    std::string error;
+    ASSERT_TRUE(bus.addFault("01:flood=5000", error)) << error;
+    ExpectNoise(bus.exchange(S("$01M\r"), 19200), 5000);
 }
 
-struct FaultCase
+// The RTU name query to 02 is 02 46 00 E2 60; its reply 02 46 00 00 46 52 00 EA D3.
+struct SplitCase
 {
     const char* name;
-    const char* module;
-    std::vector<std::string> rules;
-    Bytes request;
-    Bytes reply;                // all bytes, whatever their timing
-    std::vector<int64_t> dueMs; // due time of each emission, request at t=1000
+    std::vector<std::pair<Bytes, int64_t>> chunks; // bytes the PC writes, at a time in ms
+    Bytes replies;                                 // everything the bus answered, in order
 };
 
-const FaultCase kFaultCases[] = {
-    {"Silent", kAscii, {"01:silent"}, S("$01M\r"), {}, {}},
-    {"SilentOtherAddress", kAscii, {"02:silent"}, S("$01M\r"), S("!014652\r"), {1000}},
-    {"BadsumChk", kChk, {"01:badsum"}, S("$01MD2\r"), S("!01465254\r"), {1000}},
-    {"BadsumRtu",
-     kRtu,
-     {"01:badsum"},
-     S("\x01\x46\x00\x12\x60"),
-     S("\x01\x46\x00\x00\x46\x52\x00\x26\xD3"),
-     {1000}},
-    {"Extra", kAscii, {"01:extra=3"}, S("$01M\r"), S("!014652\rUUU"), {1000}},
-    {"Delay", kAscii, {"01:delay=300"}, S("$01M\r"), S("!014652\r"), {1300}},
-    {"Split", kAscii, {"01:split=50"}, S("$01M\r"), S("!014652\r"), {1000, 1050}},
-    {"DelayAndSplitAndExtra",
-     kAscii,
-     {"01:delay=100", "01:split=20", "01:extra=2"},
-     S("$01M\r"),
-     S("!014652\rUU"),
-     {1100, 1120}},
-    {"Cut", kAscii, {"01:cut=2"}, S("$01M\r"), S("!01465"), {1000}},
-    {"CutAll", kAscii, {"01:cut=20"}, S("$01M\r"), {}, {}},
-    {"FromChk", kChk, {"01:from=07"}, S("%010240064016\r"), S("!0788\r"), {1000}},
-    {"RefuseChk", kChk, {"01:refuse=01"}, S("%010240064016\r"), S("?02A1\r"), {1000}},
-    {"FromRtu",
-     kRtu,
-     {"01:from=07"},
-     S("\x01\x46\x04\x02\x00\x00\x00\xF5\x1E"),
-     S("\x07\x46\x04\x00\x00\x00\x00\x92\xA6"),
-     {1000}},
-    {"RefuseRtu",
-     kRtu,
-     {"01:refuse=03"},
-     S("\x01\x46\x04\x02\x00\x00\x00\xF5\x1E"),
-     S("\x02\xC6\x03\xC3\xA1"),
-     {1000}},
+const SplitCase kSplitCases[] = {
+    {"TwoAsciiFramesInOneWrite", {{S("$01M\r$01M\r"), 0}}, S("!014652\r!014652\r")},
+    {"AsciiTornOverTwoWrites", {{S("$01"), 0}, {S("M\r"), 5}}, S("!014652\r")},
+    {"NoiseBeforeAscii", {{S("\x00\x55\x0A$01M\r"), 0}}, S("!014652\r")},
+    {"HalfCommandRestartsAtNextLead", {{S("$01$01M\r"), 0}}, S("!014652\r")},
+    {"StaleHalfFrameIsDropped", {{S("$01"), 0}, {S("M\r"), 600}}, {}},
+    {"RtuThenAscii",
+     {{S("\x02\x46\x00\xE2\x60$01M\r"), 0}},
+     S("\x02\x46\x00\x00\x46\x52\x00\xEA\xD3!014652\r")},
+    {"RtuTornOverTwoWrites",
+     {{S("\x02\x46"), 0}, {S("\x00\xE2\x60"), 3}},
+     S("\x02\x46\x00\x00\x46\x52\x00\xEA\xD3")},
+    {"TornAsciiBeforeRtu",
+     {{S("$01\x02\x46\x00\xE2\x60"), 0}},
+     S("\x02\x46\x00\x00\x46\x52\x00\xEA\xD3")},
+    {"BadCrcThenGoodFrame",
+     {{S("\x02\x46\x00\xE2\x61\x02\x46\x00\xE2\x60"), 0}},
+     S("\x02\x46\x00\x00\x46\x52\x00\xEA\xD3")},
+    {"RtuCoilsCarryingCr",
+     {{S("\x02\x0F\x00\x00\x00\x04\x01\x0D\xBF\x46"), 0}},
+     S("\x02\x0F\x00\x00\x00\x04\x54\x3B")},
 };
 
-TEST(SimFaults, ShapeTheReply)
+TEST(SimSplitter, AnswersEveryWholeFrame)
 {
-    for (const FaultCase& c : kFaultCases)
+    for (const SplitCase& c : kSplitCases)
     {
         SCOPED_TRACE(c.name);
         Bus bus;
-        MakeBus(bus, {c.module});
-        std::string error;
-        for (const std::string& rule : c.rules)
-            ASSERT_TRUE(bus.addFault(rule, error)) << error;
-        std::vector<Emission> out;
-        bus.feed(c.request.data(), c.request.size(), 9600, 1000, out);
-        Bytes all;
-        std::vector<int64_t> due;
-        for (const Emission& e : out)
-        {
-            all.insert(all.end(), e.bytes.begin(), e.bytes.end());
-            due.push_back(e.dueMs);
-        }
-        EXPECT_EQ(Hex(all), Hex(c.reply));
-        EXPECT_EQ(due, c.dueMs);
+        MakeBus(bus, {"01,4652,ascii,9600", "02,4652,rtu,9600"});
+        EXPECT_EQ(Hex(FeedAll(bus, c.chunks)), Hex(c.replies));
     }
 }
 
-TEST(SimFaults, FloodReplacesTheReply)
+// The bus log shows every byte the PC wrote, frames and noise; text without a CR is not kept
+// without bound.
+TEST(SimSplitter, PiecesCoverEveryByteAndPendingIsBounded)
 {
-    Bus bus;
-    MakeBus(bus, {kAscii});
-    std::string error;
-    ASSERT_TRUE(bus.addFault("01:flood=5000", error)) << error;
-    const Bytes flood = bus.exchange(S("$01M\r"), 9600);
-    ASSERT_EQ(flood.size(), 5000u);
-    for (uint8_t b : flood)
-        ASSERT_NE(b, '\r');
-}
-
-TEST(SimState, LinesFollowSettingsAndOutputs)
-{
-    Bus bus;
-    MakeBus(bus, {"01,4652GD,ascii,9600", "03,4637,rtu,115200"});
-    EXPECT_TRUE(bus.takeStateChanged());
-    EXPECT_FALSE(bus.takeStateChanged());
-    bus.exchange(S("$01M\r"), 9600);
-    EXPECT_FALSE(bus.takeStateChanged());
-    bus.exchange(S("#010005\r"), 9600);
-    EXPECT_TRUE(bus.takeStateChanged());
-    bus.exchange(S("%0102400840\r"), 9600);
-    EXPECT_TRUE(bus.takeStateChanged());
-    const std::vector<std::string> expected = {"02,4652GD,chk,38400 outputs=05",
-                                               "03,4637,rtu,115200 outputs=00"};
-    EXPECT_EQ(bus.stateLines(), expected);
+    FrameSplitter splitter;
+    std::vector<Piece> pieces;
+    const Bytes input = S("\x55$01M\r\x02\x46\x00\xE2\x60\x0A");
+    splitter.feed(input.data(), input.size(), 0, pieces);
+    Bytes seen;
+    size_t frames = 0;
+    for (const Piece& p : pieces)
+    {
+        seen.insert(seen.end(), p.raw.begin(), p.raw.end());
+        frames += p.isFrame ? 1 : 0;
+    }
+    seen.insert(seen.end(), input.end() - static_cast<long>(splitter.pending()), input.end());
+    EXPECT_EQ(frames, 2u);
+    EXPECT_EQ(Hex(seen), Hex(input));
+    const Bytes junk(5000, '$');
+    splitter.feed(junk.data(), junk.size(), 0, pieces);
+    EXPECT_LE(splitter.pending(), FrameSplitter::kMaxPending);
 }
 
 } // namespace
