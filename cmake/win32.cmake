@@ -24,7 +24,9 @@ add_custom_command(TARGET VQ4600Utility POST_BUILD
 
 file(GLOB VQ_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(VQ_WIN32_TEST_SOURCES)
-    add_executable(vq_win32_tests ${VQ_WIN32_TEST_SOURCES} res/VQ4600Utility.rc)
+    # The simulator client is the tools' one (tools/driver/SimControl.h).
+    add_executable(vq_win32_tests ${VQ_WIN32_TEST_SOURCES} tools/driver/SimControl.cpp
+                   tools/driver/GuiDriver.cpp res/VQ4600Utility.rc)
     target_link_libraries(vq_win32_tests vqwin gtest)
 endif()
 

@@ -14,9 +14,12 @@ struct CapturedMessage
     HWND hOwner;
     std::wstring wsCaption;
     std::wstring wsText;
-    UINT uIcon;    // uType & MB_ICONMASK
-    UINT uButtons; // uType & MB_TYPEMASK
+    UINT uIcon; // uType & MB_ICONMASK
 };
+
+// One message as MessageCapture::Seen lists it: caption, text, icon and owner on one line.
+std::wstring fnMessageLine(const std::wstring& wsCaption, const std::wstring& wsText, UINT uIcon,
+                           HWND hOwner = NULL);
 
 class MessageCapture
 {
@@ -29,6 +32,8 @@ class MessageCapture
     int Count() const;
     CapturedMessage At(int nIndex) const; // a copy; taken under the lock
     CapturedMessage Last() const { return At(Count() - 1); }
+    // Every message seen, one fnMessageLine each; "" when there was none.
+    std::wstring Seen() const;
     // Waits until at least nCount messages were seen; false after dwTimeoutMs.
     bool WaitFor(int nCount, DWORD dwTimeoutMs) const
     {

@@ -1,4 +1,4 @@
-// The COM Set dialog run modally from template 125, driven from a thread timer inside its own
+// The COM Set dialog run modally from its template, driven from a thread timer inside its own
 // message loop: what each way of leaving it does to the committed choice, and what it offers
 // when it opens again. A watchdog tick ends a dialog that would not close, so nothing hangs.
 #include "res/resource.h"
@@ -75,18 +75,9 @@ INT_PTR fnRunDialog(Drive& stDrive)
     return nResult;
 }
 
-class ComSetDlgTest : public testing::Test
-{
-  protected:
-    void SetUp() override { TearDown(); }
-    void TearDown() override
-    {
-        gstCommSettings.SetDefaults();
-        gstCommPort.m_bOpen = 0;
-    }
-};
-
-TEST_F(ComSetDlgTest, OnlyOkCommitsTheEditedChoice)
+// One technician's session, row after row: each opening shows what was committed last, and
+// only OK commits the edited choice. An open port's list is disabled; its baud still changes.
+TEST(ComSetDlgTest, EachOpeningShowsTheCommittedChoiceAndOnlyOkCommits)
 {
     const struct
     {
@@ -98,18 +89,19 @@ TEST_F(ComSetDlgTest, OnlyOkCommitsTheEditedChoice)
         uint32_t dwPort, dwBaud; // committed afterwards
     } astRows[] = {
         {"ok commits both", OK_BUTTON, 0, 4, 6, 1, 4, 6},
-        {"ok untouched keeps defaults", OK_BUTTON, 0, -1, -1, 1, 0, 3},
-        {"cancel", CANCEL_BUTTON, 0, 4, 6, 0, 0, 3},
-        {"escape", ESCAPE_KEY, 0, 10, 0, 0, 0, 3},
-        {"close box", CLOSE_BOX, 0, 10, 0, 0, 0, 3},
-        // Open port: the port list is disabled and shows the current port; the baud changes.
-        {"open port, ok", OK_BUTTON, 1, -1, 7, 1, 0, 7},
-        {"open port, cancel", CANCEL_BUTTON, 1, -1, 7, 0, 0, 3},
+        {"cancel", CANCEL_BUTTON, 0, 2, 1, 0, 4, 6},
+        {"escape", ESCAPE_KEY, 0, 10, 0, 0, 4, 6},
+        {"close box", CLOSE_BOX, 0, 10, 0, 0, 4, 6},
+        {"ok untouched", OK_BUTTON, 0, -1, -1, 1, 4, 6},
+        {"ok on the last entries", OK_BUTTON, 0, 255, 7, 1, 255, 7},
+        {"open port, ok", OK_BUTTON, 1, -1, 0, 1, 255, 0},
+        {"open port, cancel", CANCEL_BUTTON, 1, -1, 5, 0, 255, 0},
     };
+    gstCommSettings.SetDefaults();
+    uint32_t dwShownPort = 0, dwShownBaud = 3;
     for (const auto& stRow : astRows)
     {
         SCOPED_TRACE(stRow.pchName);
-        gstCommSettings.SetDefaults();
         gstCommPort.m_bOpen = stRow.bOpen;
         Drive stDrive{stRow.stLeave, stRow.nSelectPort, stRow.nSelectBaud};
 
@@ -118,24 +110,14 @@ TEST_F(ComSetDlgTest, OnlyOkCommitsTheEditedChoice)
         EXPECT_EQ(stRow.dwPort, gstCommSettings.m_dwPortIndex);
         EXPECT_EQ(stRow.dwBaud, gstCommSettings.m_dwBaudIndex.load());
         EXPECT_EQ(stRow.bOpen == 0, stDrive.bPortEnabled != FALSE);
-        EXPECT_EQ(0, stDrive.nPortSel);
+        EXPECT_EQ(dwShownPort, static_cast<uint32_t>(stDrive.nPortSel));
+        EXPECT_EQ(dwShownBaud, static_cast<uint32_t>(stDrive.nBaudSel));
         EXPECT_EQ(nullptr, gstCommSettings.m_hDlg);
+        dwShownPort = stRow.dwPort;
+        dwShownBaud = stRow.dwBaud;
     }
-}
-
-// Reopening after a commit shows the new choice, not the defaults, up to the last entries.
-TEST_F(ComSetDlgTest, ReopenShowsWhatWasCommitted)
-{
-    const int anChoice[][2] = {{2, 1}, {255, 7}};
-    for (const auto& anRow : anChoice)
-    {
-        Drive stFirst{OK_BUTTON, anRow[0], anRow[1]};
-        ASSERT_EQ(1, fnRunDialog(stFirst));
-        Drive stSecond{CANCEL_BUTTON, -1, -1};
-        ASSERT_EQ(0, fnRunDialog(stSecond));
-        EXPECT_EQ(anRow[0], stSecond.nPortSel);
-        EXPECT_EQ(anRow[1], stSecond.nBaudSel);
-    }
+    gstCommSettings.SetDefaults();
+    gstCommPort.m_bOpen = 0;
 }
 
 } // namespace
