@@ -203,24 +203,6 @@ TEST_F(MainWindowTest, MenuAndStatusTextsAreTheTableTexts)
               fnTableText("TXT_STATUS_OPEN_FMT", "COM5", 9600));
 }
 
-// Characters, an unknown command and a Clear List with a notification code change nothing;
-// the Clear List command empties list and records.
-TEST_F(MainWindowTest, OnlyTheClearCommandEmptiesTheList)
-{
-    fnSetCommUIState(1);
-    fnAddRecord(ModuleType4652, "[FE] VQ-4652GD VQASCII");
-    fnAddRecord(ModuleType4618, "[01] VQ-4618 VQASCII-CHK");
-    MessageCapture stCapture;
-    SendMessageW(gstMainWindow.m_hWnd, WM_CHAR, L'x', 0);
-    SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, 40022, 0);
-    SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, MAKEWPARAM(IDM_CLEAR_LIST, 1), 0);
-    EXPECT_EQ(stCapture.Count(), 0);
-    EXPECT_EQ(SendMessageW(gstListPanel.m_hList, LB_GETCOUNT, 0, 0), 2);
-    SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, IDM_CLEAR_LIST, 0);
-    EXPECT_EQ(SendMessageW(gstListPanel.m_hList, LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(gstModuleList.m_dwCount.load(), 0u);
-}
-
 // Cancels the feature dialog a command opens: run by a LoopTimer inside the dialog's modal
 // loop. Counts the dialogs it cancelled.
 int g_nDialogsCancelled = 0;
@@ -239,8 +221,12 @@ void fnCancelFeatureDialog()
     EnumThreadWindows(GetCurrentThreadId(), fnCancelOwnedDialog, 0);
 }
 
-TEST_F(MainWindowTest, IoAndSettingsCommandsCheckSelectionAndModel)
+// The commands on the module list: IO Control and Module Settings check the selection and the
+// model before their dialog opens; only Clear List (without a notification code) empties list
+// and records; an unknown command does nothing.
+TEST_F(MainWindowTest, ListCommandsCheckSelectionAndModelAndOnlyClearEmptiesTheList)
 {
+    const HWND hMain = gstMainWindow.m_hWnd, hPanel = gstListPanel.m_hPanel;
     const struct
     {
         const char* pchName;
@@ -251,14 +237,21 @@ TEST_F(MainWindowTest, IoAndSettingsCommandsCheckSelectionAndModel)
         const char* pchText; // the one message's table name, when no dialog opens
         UINT uIcon;
         HWND hOwner;
+        LRESULT nLinesAfter;
     } astRows[] = {
         {"settings without selection", ModuleType4652, -1, IDM_MODULE_SET, false,
-         "TXT_NO_SELECTION", MB_ICONINFORMATION, gstMainWindow.m_hWnd},
+         "TXT_NO_SELECTION", MB_ICONINFORMATION, hMain, 2},
         {"io on unknown model", ModuleTypeUnknown, 1, IDM_IO_CONTROL, false,
-         "TXT_MODEL_UNSUPPORTED", MB_ICONQUESTION, gstListPanel.m_hPanel},
-        {"io on model code 5 does nothing", 5, 1, IDM_IO_CONTROL, false, nullptr, 0, NULL},
-        {"io on a known model", ModuleType4652GD, 1, IDM_IO_CONTROL, true, nullptr, 0, NULL},
-        {"settings on unknown model", ModuleTypeUnknown, 1, IDM_MODULE_SET, true, nullptr, 0, NULL},
+         "TXT_MODEL_UNSUPPORTED", MB_ICONQUESTION, hPanel, 2},
+        {"io on model code 5 does nothing", 5, 1, IDM_IO_CONTROL, false, nullptr, 0, NULL, 2},
+        {"io on a known model", ModuleType4652GD, 1, IDM_IO_CONTROL, true, nullptr, 0, NULL, 2},
+        {"settings on unknown model", ModuleTypeUnknown, 1, IDM_MODULE_SET, true, nullptr, 0, NULL,
+         2},
+        {"unassigned command id", ModuleType4652, -1, IDM_CLEAR_LIST + 1, false, nullptr, 0, NULL,
+         2},
+        {"clear list, notified", ModuleType4652, -1, MAKEWPARAM(IDM_CLEAR_LIST, 1), false, nullptr,
+         0, NULL, 2},
+        {"clear list", ModuleType4652, -1, IDM_CLEAR_LIST, false, nullptr, 0, NULL, 0},
     };
     for (const auto& stRow : astRows)
     {
@@ -272,10 +265,12 @@ TEST_F(MainWindowTest, IoAndSettingsCommandsCheckSelectionAndModel)
         MessageCapture stCapture;
         g_nDialogsCancelled = 0;
         LoopTimer::Start(200, fnCancelFeatureDialog);
-        SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, stRow.wCommand, 0);
+        SendMessageW(hMain, WM_COMMAND, stRow.wCommand, 0);
         LoopTimer::Cancel();
         EXPECT_EQ(g_nDialogsCancelled, stRow.bDialog ? 1 : 0);
         EXPECT_EQ(gstModuleList.m_dwSelected.load(), stRow.nSelect < 0 ? 0u : 1u);
+        EXPECT_EQ(SendMessageW(gstListPanel.m_hList, LB_GETCOUNT, 0, 0), stRow.nLinesAfter);
+        EXPECT_EQ(gstModuleList.m_dwCount.load(), static_cast<uint32_t>(stRow.nLinesAfter));
         if (stRow.bDialog) // what the feature's workers say is theirs
             continue;
         EXPECT_EQ(stCapture.Seen(),
