@@ -1,4 +1,4 @@
-// Support of the worker-pair and search tests; see SearchTestSupport.h.
+// Support of the Win32 tests; see SearchTestSupport.h.
 #include "tests/win32/SearchTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include "serial/CommPort.h"
 #include "serial/CommSettings.h"
 #include "tests/win32/MessageCapture.h"
+#include "tools/driver/GuiDriver.h"
 
 SimPort::SimPort(uint32_t dwBaudIndex) : m_bOpen(false)
 {
@@ -49,14 +50,8 @@ TestListBox::~TestListBox()
 std::vector<std::string> TestListBox::Lines() const
 {
     std::vector<std::string> asLines;
-    LRESULT nCount = SendMessageA(m_hList, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < nCount; ++i)
-    {
-        char achLine[256] = {};
-        SendMessageA(m_hList, LB_GETTEXT, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(achLine));
-        asLines.push_back(achLine);
-    }
+    for (const std::wstring& wsLine : GuiDriver::ListLines(m_hList))
+        asLines.push_back(fnNarrow(wsLine));
     return asLines;
 }
 

@@ -24,24 +24,19 @@ const wchar_t CONTENT_ERROR[] = L"INF:Idm_SearchListLoad()_03 There are errors i
 const wchar_t CREATE_ERROR[] = L"INF:fnFileSaveAs()_02 CreateFile() return INVALID_HANDLE_VALUE! ";
 const wchar_t WRITE_ERROR[] =
     L"INF:fnFileSaveAs()_01 Save As sli File Error. WriteFile() Return FALSE!";
+const wchar_t LOAD_CAPTION[] = L"VQ4600Utility";
 const wchar_t SAVE_CAPTION[] = L"VQ4600_TITLE";
 
-// What the hook answers and what it saw.
-struct DialogScript
-{
-    std::string sAnswer;   // the name "typed"; empty: the dialog is cancelled
-    std::string sPathSeen; // lpstrFile as the dialog opened with it
-};
-DialogScript g_stScript;
+// The name the hook "types" (empty: the dialog is cancelled), and lpstrFile as the dialog
+// opened with it.
+std::string g_sAnswer, g_sPathSeen;
 
 BOOL fnDialogHook(OPENFILENAMEW* pstDialog)
 {
-    char achSeen[1024] = {};
-    WideCharToMultiByte(CP_UTF8, 0, pstDialog->lpstrFile, -1, achSeen, sizeof achSeen, NULL, NULL);
-    g_stScript.sPathSeen = achSeen;
-    if (g_stScript.sAnswer.empty())
+    g_sPathSeen = fnNarrow(pstDialog->lpstrFile);
+    if (g_sAnswer.empty())
         return FALSE;
-    lstrcpynW(pstDialog->lpstrFile, fnUtf8ToWide(g_stScript.sAnswer).c_str(), pstDialog->nMaxFile);
+    lstrcpynW(pstDialog->lpstrFile, fnUtf8ToWide(g_sAnswer).c_str(), pstDialog->nMaxFile);
     return TRUE;
 }
 
@@ -49,9 +44,9 @@ void fnWriteFile(const std::string& sPath, const std::string& sData)
 {
     HANDLE h =
         CreateFileW(fnUtf8ToWide(sPath).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << sPath;
     DWORD dwWritten = 0;
-    ASSERT_TRUE(WriteFile(h, sData.data(), static_cast<DWORD>(sData.size()), &dwWritten, NULL));
+    EXPECT_TRUE(WriteFile(h, sData.data(), static_cast<DWORD>(sData.size()), &dwWritten, NULL))
+        << sPath;
     CloseHandle(h);
 }
 
@@ -60,32 +55,13 @@ std::string fnRead(const std::string& sPath)
     return fnReadFile(fnUtf8ToWide(sPath));
 }
 
-void fnPutLe(std::string& s, size_t nAt, uint32_t dw)
-{
-    for (int i = 0; i < 4; ++i)
-        s[nAt + i] = static_cast<char>(dw >> (8 * i));
-}
-
-// dwCount records, each with its address and list line.
-void fnFillList(uint32_t dwCount)
-{
-    for (uint32_t i = 0; i < dwCount; ++i)
-    {
-        ModuleRecord& st = gstModuleList.m_astModule[i];
-        st = ModuleRecord{};
-        st.m_chAddress = static_cast<uint8_t>(i);
-        wsprintfA(st.m_achListText, "[%02XH] VQ-4652GD", i);
-    }
-    gstModuleList.m_dwCount = dwCount;
-}
-
 // A valid file of dwCount records made by hand: version 1, count, then records of which only
 // the address and the list line are filled.
 std::string fnGoodFile(uint32_t dwCount)
 {
     std::string s(FILE_SIZE, '\0');
-    fnPutLe(s, 0, 1);
-    fnPutLe(s, 4, dwCount);
+    const uint32_t adwHead[2] = {1, dwCount}; // little-endian, as x86 stores them
+    std::memcpy(&s[0], adwHead, sizeof adwHead);
     for (uint32_t i = 0; i < dwCount; ++i)
     {
         const std::string sLine = "[1AH] VQ-4618 line " + std::to_string(i);
@@ -110,7 +86,6 @@ class SearchListFileTest : public ::testing::Test
         m_hOwner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
         gstSearchListFile.fnFileInit(m_hOwner);
         gstSearchListFile.m_hListBox = m_stList.Handle();
-        g_stScript = DialogScript();
         fnSetFileDialogHook(fnDialogHook);
         gstModuleList.m_dwCount = 0;
     }
@@ -130,32 +105,37 @@ class SearchListFileTest : public ::testing::Test
 
     std::string Path(const std::string& sName)
     {
-        std::string s = m_sDir + "\\" + sName;
-        m_vsFiles.push_back(s);
-        return s;
+        m_vsFiles.push_back(m_sDir + "\\" + sName);
+        return m_vsFiles.back();
     }
 
-    // Three records and their lines, which a failed load must leave as they are.
-    void KnownList()
+    // dwCount records and their lines "[00H] VQ-4652GD", "[01H] ...".
+    void FillList(uint32_t dwCount)
     {
-        fnFillList(3);
         m_stList.Clear();
-        for (uint32_t i = 0; i < 3; ++i)
+        for (uint32_t i = 0; i < dwCount; ++i)
+        {
+            ModuleRecord& st = gstModuleList.m_astModule[i];
+            st = ModuleRecord{};
+            st.m_chAddress = static_cast<uint8_t>(i);
+            wsprintfA(st.m_achListText, "[%02XH] VQ-4652GD", i);
             SendMessageA(m_stList.Handle(), LB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(gstModuleList.m_astModule[i].m_achListText));
+                         reinterpret_cast<LPARAM>(st.m_achListText));
+        }
+        gstModuleList.m_dwCount = dwCount;
     }
 
     // The one message a failed command shows, owned by the command's window.
-    std::wstring Error(const wchar_t* pwchText, const wchar_t* pwchCaption,
+    std::wstring Error(const std::wstring& wsText, const wchar_t* pwchCaption,
                        UINT uIcon = MB_ICONHAND)
     {
-        return fnMessageLine(pwchCaption, pwchText, uIcon, m_hOwner);
+        return fnMessageLine(pwchCaption, wsText, uIcon, m_hOwner);
     }
 
     // The command, with the dialog answered by sPath ("" cancels it).
     uint32_t Run(uint32_t (*pfnCommand)(HWND), const std::string& sPath)
     {
-        g_stScript.sAnswer = sPath;
+        g_sAnswer = sPath;
         return pfnCommand(m_hOwner);
     }
 
@@ -170,55 +150,42 @@ class SearchListFileTest : public ::testing::Test
 // is what was read.)
 TEST_F(SearchListFileTest, LoadRefusesBadFilesWithTheExactMessageAndKeepsTheList)
 {
-    struct Row
+    const std::string sNone;
+    const struct
     {
         const char* pchName;
         std::string sData;
-        std::string sPath;          // empty: sData written under pchName
-        const wchar_t* pwchMessage; // nullptr: accepted
-        uint32_t dwLines;           // lines after an accepted load
-    };
-    const std::string sNone;
-
-    const Row astRows[] = {
-        {"missing", sNone, m_sDir + "\\missing.sli", OPEN_ERROR, 0},
-        {"a folder", sNone, m_sDir, OPEN_ERROR, 0},
+        std::string sPath; // empty: sData written under pchName
+        std::wstring wsMessage;
+        uint32_t dwLines; // afterwards: the file's, or the 3 of the list kept
+    } astRows[] = {
+        {"missing", sNone, m_sDir + "\\missing.sli", Error(OPEN_ERROR, LOAD_CAPTION), 3},
+        {"a folder", sNone, m_sDir, Error(OPEN_ERROR, LOAD_CAPTION), 3},
         // offset 0 of a process's memory is never mapped: the read itself fails
-        {"unreadable", sNone, "Z:\\proc\\self\\mem", READ_ERROR, 0},
-        {"empty.sli", sNone, sNone, CONTENT_ERROR, 0},
-        {"cut-record.sli", fnGoodFile(3).substr(0, 8 + 2 * RECORD_SIZE + 100), sNone, CONTENT_ERROR,
-         0},
-        {"exact-records.sli", fnGoodFile(3).substr(0, 8 + 3 * RECORD_SIZE), sNone, nullptr, 3},
-        {"longer.sli", fnGoodFile(2) + std::string(5000, '\x5A'), sNone, nullptr, 2},
+        {"unreadable", sNone, "Z:\\proc\\self\\mem", Error(READ_ERROR, LOAD_CAPTION), 3},
+        {"empty.sli", sNone, sNone, Error(CONTENT_ERROR, LOAD_CAPTION), 3},
+        {"cut-record.sli", fnGoodFile(3).substr(0, 8 + 2 * RECORD_SIZE + 100), sNone,
+         Error(CONTENT_ERROR, LOAD_CAPTION), 3},
+        {"exact-records.sli", fnGoodFile(4).substr(0, 8 + 4 * RECORD_SIZE), sNone, L"", 4},
+        {"longer.sli", fnGoodFile(2) + std::string(5000, '\x5A'), sNone, L"", 2},
     };
-    for (const Row& stRow : astRows)
+    for (const auto& stRow : astRows)
     {
         SCOPED_TRACE(stRow.pchName);
         std::string sPath = stRow.sPath;
         if (sPath.empty())
-        {
-            sPath = Path(stRow.pchName);
-            fnWriteFile(sPath, stRow.sData);
-        }
-        KnownList();
+            fnWriteFile(sPath = Path(stRow.pchName), stRow.sData);
+        FillList(3);
         MessageCapture stMessages;
-        const uint32_t dwResult = Run(Idm_SearchListLoad, sPath);
+        EXPECT_EQ(Run(Idm_SearchListLoad, sPath), stRow.wsMessage.empty() ? 0u : 1u);
         gstSearchListFile.fnCloseFile();
-        if (stRow.pwchMessage != nullptr)
-        {
-            EXPECT_EQ(dwResult, 1u);
-            EXPECT_EQ(stMessages.Seen(), Error(stRow.pwchMessage, L"VQ4600Utility"));
-            EXPECT_EQ(gstModuleList.m_dwCount.load(), 3u);
-            EXPECT_EQ(m_stList.Lines().size(), 3u);
-            EXPECT_EQ(gstModuleList.m_astModule[2].m_chAddress, 2);
-            continue;
-        }
-        EXPECT_EQ(dwResult, 0u);
-        EXPECT_EQ(stMessages.Seen(), L"");
+        EXPECT_EQ(stMessages.Seen(), stRow.wsMessage);
         EXPECT_EQ(gstModuleList.m_dwCount.load(), stRow.dwLines);
         const std::vector<std::string> vsLines = m_stList.Lines();
         ASSERT_EQ(vsLines.size(), stRow.dwLines);
-        EXPECT_EQ(vsLines.back(), "[1AH] VQ-4618 line " + std::to_string(stRow.dwLines - 1));
+        EXPECT_EQ(vsLines.back(), stRow.wsMessage.empty()
+                                      ? "[1AH] VQ-4618 line " + std::to_string(stRow.dwLines - 1)
+                                      : "[02H] VQ-4652GD");
     }
 }
 
@@ -254,12 +221,12 @@ TEST_F(SearchListFileTest, FailedSavesShowTheirMessageAndKeepTheOldFile)
         {"target is a folder", "folder.sli", false, "folder.sli", nullptr, 2,
          Error(CREATE_ERROR, SAVE_CAPTION)},
         {"empty list", "empty.sli", true, nullptr, nullptr, 0,
-         Error(fnTableText("TXT_SLI_LIST_EMPTY").c_str(), L"VQ4600Utility", MB_ICONINFORMATION)},
+         Error(fnTableText("TXT_SLI_LIST_EMPTY"), LOAD_CAPTION, MB_ICONINFORMATION)},
     };
     for (const auto& stRow : astRows)
     {
         SCOPED_TRACE(stRow.pchWhat);
-        fnFillList(stRow.dwRecords);
+        FillList(stRow.dwRecords);
         const std::string sPath = Path(stRow.pchName);
         const std::string sTemp = sPath + ".tmp";
         const std::string sSquat = stRow.pchSquat ? m_sDir + "\\" + stRow.pchSquat : "";
@@ -293,7 +260,7 @@ TEST_F(SearchListFileTest, ASaveOverTheLoadedFileWritesTheImageAndTheNameCarries
     ASSERT_EQ(Run(Idm_SearchListLoad, sPath), 0u);
     gstModuleList.m_astModule[1].m_chAddress = 0x7E;
     ASSERT_EQ(Run(Idm_SearchListSave, sPath), 0u);
-    EXPECT_EQ(g_stScript.sPathSeen, sPath);
+    EXPECT_EQ(g_sPathSeen, sPath);
     const std::string s = fnRead(sPath);
     ASSERT_EQ(s.size(), FILE_SIZE);
     EXPECT_TRUE(std::memcmp(s.data(), gstSearchListFile.m_stImage.m_abyImage, FILE_SIZE) == 0);
@@ -303,7 +270,7 @@ TEST_F(SearchListFileTest, ASaveOverTheLoadedFileWritesTheImageAndTheNameCarries
     const std::string sOther = Path("other.sli");
     ASSERT_EQ(Run(Idm_SearchListSave, sOther), 0u);
     EXPECT_EQ(Run(Idm_SearchListLoad, ""), 1u);
-    EXPECT_EQ(g_stScript.sPathSeen, sOther);
+    EXPECT_EQ(g_sPathSeen, sOther);
     EXPECT_EQ(Run(Idm_SearchListSave, ""), 1u);
     EXPECT_EQ(stMessages.Seen(), L"");
     EXPECT_EQ(gstModuleList.m_dwCount.load(), 2u);
