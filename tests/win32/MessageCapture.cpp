@@ -20,7 +20,7 @@ std::wstring fnWide(const char* pchGbk)
 }
 } // namespace
 
-MessageCapture::MessageCapture(int nAnswer) : m_astMessages{}, m_nCount(0), m_nAnswer(nAnswer)
+MessageCapture::MessageCapture() : m_astMessages{}, m_nCount(0)
 {
     InitializeCriticalSection(&m_csLock);
     g_pstActive = this;
@@ -37,10 +37,9 @@ MessageCapture::~MessageCapture()
 int MessageCapture::Hook(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
 {
     MessageCapture* pstCapture = g_pstActive.load();
-    if (pstCapture == nullptr)
-        return IDOK;
-    pstCapture->Record(hOwner, pchText, pchCaption, uType);
-    return pstCapture->m_nAnswer;
+    if (pstCapture != nullptr)
+        pstCapture->Record(hOwner, pchText, pchCaption, uType);
+    return IDOK;
 }
 
 void MessageCapture::Record(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)

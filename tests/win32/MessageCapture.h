@@ -1,6 +1,6 @@
 // Captures the message boxes the code under test shows, instead of showing them. While one
 // MessageCapture lives, every fnMessageBoxGbk call (from any thread) is recorded with its
-// owner, caption, UTF-16 text and icon and answered at once with a chosen button.
+// owner, caption, UTF-16 text and icon and answered at once with OK.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +24,7 @@ std::wstring fnMessageLine(const std::wstring& wsCaption, const std::wstring& ws
 class MessageCapture
 {
   public:
-    explicit MessageCapture(int nAnswer = IDOK);
+    MessageCapture();
     ~MessageCapture();
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;
@@ -48,5 +48,4 @@ class MessageCapture
     mutable CRITICAL_SECTION m_csLock;
     CapturedMessage m_astMessages[MAX_MESSAGES];
     int m_nCount; // all seen; the first MAX_MESSAGES are kept
-    int m_nAnswer;
 };
