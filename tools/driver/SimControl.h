@@ -27,11 +27,10 @@ class SimControl
     bool Command(const std::string& line);
     // Puts the bus back to the one the simulator was started with.
     bool ResetDefaultBus() { return Reset(m_defaultBus); }
-    bool Reset(const std::string& modules)
-    {
-        return Command("reset " + modules);
-    } // "01,4652,ascii,9600 ..."
-    bool Fault(const std::string& rule) { return Command("fault " + rule); } // "01:silent"
+    // The verbs, with their arguments as the simulator takes them: Reset("01,4652,ascii,9600
+    // 02,4618,rtu,19200"), Fault("01:silent").
+    bool Reset(const std::string& modules) { return Command("reset " + modules); }
+    bool Fault(const std::string& rule) { return Command("fault " + rule); }
     bool Clear(uint8_t address);
     bool Inputs(uint8_t address, uint8_t inputs);
     bool Analog(uint8_t address, int channel, double value);
