@@ -1,7 +1,6 @@
 // The port connection against the real Win32 calls under Wine: the line configuration the
-// driver ends up with, the open failures that can be provoked for real, the handle given back
-// on close, and what a refused command reports.
-#include "res/resource.h"
+// driver ends up with, the open failures that can be provoked for real, the handle given back,
+// and what a refused command reports.
 #include "serial/CommPort.h"
 #include "serial/CommSettings.h"
 #include "tests/win32/MessageCapture.h"
@@ -50,14 +49,6 @@ class CommPortTest : public SimTest
         if (h != INVALID_HANDLE_VALUE && gstCommPort.m_bOpen.load() == 1)
             CloseHandle(h);
         fnResetGlobals();
-    }
-
-    // Opens the simulator's port with the given baud index, expecting success.
-    bool OpenSimPort(uint32_t dwBaudIndex)
-    {
-        gstCommSettings.m_dwPortIndex = static_cast<uint32_t>(m_stBus.ComNumber() - 1);
-        gstCommSettings.m_dwBaudIndex = dwBaudIndex;
-        return Idm_CommOpen(nullptr) == 0;
     }
 };
 
@@ -124,7 +115,9 @@ TEST_F(CommPortTest, OpenConfiguresTheLineAndANewBaudRateReachesIt)
     {
         SCOPED_TRACE(stRow.pchModules);
         ASSERT_TRUE(m_stBus.Reset(stRow.pchModules));
-        ASSERT_TRUE(OpenSimPort(3));
+        gstCommSettings.m_dwPortIndex = static_cast<uint32_t>(m_stBus.ComNumber() - 1);
+        gstCommSettings.m_dwBaudIndex = 3;
+        ASSERT_EQ(0, Idm_CommOpen(nullptr));
         HANDLE hComm = gstCommPort.m_hComm.load();
         // The line format as the tty took it.
         DCB d = {};
