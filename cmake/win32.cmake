@@ -22,15 +22,17 @@ add_custom_command(TARGET VQ4600Utility POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DEXE=$<TARGET_FILE:VQ4600Utility>
             -P ${CMAKE_SOURCE_DIR}/cmake/check-no-tls.cmake)
 
-file(GLOB VQ_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
-if(VQ_WIN32_TEST_SOURCES)
-    add_executable(vq_win32_tests ${VQ_WIN32_TEST_SOURCES} res/VQ4600Utility.rc)
-    target_link_libraries(vq_win32_tests vqwin gtest)
-endif()
-
 # The window driver, the probe hook and the screenshot run shared by the GUI tests, the soak
 # check, the benchmarks and scripts/screens.
 include(${CMAKE_SOURCE_DIR}/tools/tools.cmake)
+
+file(GLOB VQ_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+if(VQ_WIN32_TEST_SOURCES)
+    # The simulator client is the tools' one (tools/driver/SimControl.h).
+    add_executable(vq_win32_tests ${VQ_WIN32_TEST_SOURCES} ${VQ_SIM_CLIENT_SOURCES}
+                   res/VQ4600Utility.rc)
+    target_link_libraries(vq_win32_tests vqwin gtest)
+endif()
 
 file(GLOB VQ_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
 if(VQ_GUI_TEST_SOURCES)

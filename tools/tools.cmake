@@ -3,6 +3,8 @@
 set(VQ_GUI_DRIVER_SOURCES
     tools/driver/GuiDriver.cpp tools/driver/GuiSteps.cpp tools/driver/SimControl.cpp
     tools/driver/ResourceProbe.cpp tools/driver/SoakSteps.cpp res/Texts.cpp)
+# The simulator client and the file helpers it uses, which the Win32 tests link as well.
+set(VQ_SIM_CLIENT_SOURCES tools/driver/SimControl.cpp tools/driver/GuiDriver.cpp)
 
 # The probe hook the driver loads into the program (tools/driver/ResourceProbe.h): its resource
 # figures and its menu tree.

@@ -5,6 +5,7 @@
 #include "res/GbkText.h"
 
 #include <atomic>
+#include <cwchar>
 
 namespace
 {
@@ -19,7 +20,7 @@ std::wstring fnWide(const char* pchGbk)
 }
 } // namespace
 
-MessageCapture::MessageCapture(int nAnswer) : m_astMessages{}, m_nCount(0), m_nAnswer(nAnswer)
+MessageCapture::MessageCapture() : m_astMessages{}, m_nCount(0)
 {
     InitializeCriticalSection(&m_csLock);
     g_pstActive = this;
@@ -36,16 +37,14 @@ MessageCapture::~MessageCapture()
 int MessageCapture::Hook(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
 {
     MessageCapture* pstCapture = g_pstActive.load();
-    if (pstCapture == nullptr)
-        return IDOK;
-    pstCapture->Record(hOwner, pchText, pchCaption, uType);
-    return pstCapture->m_nAnswer;
+    if (pstCapture != nullptr)
+        pstCapture->Record(hOwner, pchText, pchCaption, uType);
+    return IDOK;
 }
 
 void MessageCapture::Record(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
 {
-    CapturedMessage stMessage{hOwner, fnWide(pchCaption), fnWide(pchText), uType & MB_ICONMASK,
-                              uType & MB_TYPEMASK};
+    CapturedMessage stMessage{hOwner, fnWide(pchCaption), fnWide(pchText), uType & MB_ICONMASK};
     EnterCriticalSection(&m_csLock);
     if (m_nCount < MAX_MESSAGES)
         m_astMessages[m_nCount] = stMessage;
@@ -63,10 +62,29 @@ int MessageCapture::Count() const
 
 CapturedMessage MessageCapture::At(int nIndex) const
 {
-    CapturedMessage stMessage{nullptr, L"", L"", 0, 0};
+    CapturedMessage stMessage{nullptr, L"", L"", 0};
     EnterCriticalSection(&m_csLock);
     if (nIndex >= 0 && nIndex < m_nCount && nIndex < MAX_MESSAGES)
         stMessage = m_astMessages[nIndex];
     LeaveCriticalSection(&m_csLock);
     return stMessage;
+}
+
+std::wstring fnMessageLine(const std::wstring& wsCaption, const std::wstring& wsText, UINT uIcon,
+                           HWND hOwner)
+{
+    wchar_t awchTail[48];
+    swprintf(awchTail, 48, L" | icon %X | owner %p\n", uIcon, static_cast<void*>(hOwner));
+    return wsCaption + L" | " + wsText + awchTail;
+}
+
+std::wstring MessageCapture::Seen() const
+{
+    std::wstring ws;
+    for (int i = 0; i < Count(); ++i)
+    {
+        const CapturedMessage st = At(i);
+        ws += fnMessageLine(st.wsCaption, st.wsText, st.uIcon, st.hOwner);
+    }
+    return ws;
 }

@@ -1,6 +1,6 @@
 // Captures the message boxes the code under test shows, instead of showing them. While one
 // MessageCapture lives, every fnMessageBoxGbk call (from any thread) is recorded with its
-// owner, caption, UTF-16 text and icon and answered at once with a chosen button.
+// owner, caption, UTF-16 text and icon and answered at once with OK.
 #pragma once
 
 #include <windows.h>
@@ -14,14 +14,17 @@ struct CapturedMessage
     HWND hOwner;
     std::wstring wsCaption;
     std::wstring wsText;
-    UINT uIcon;    // uType & MB_ICONMASK
-    UINT uButtons; // uType & MB_TYPEMASK
+    UINT uIcon; // uType & MB_ICONMASK
 };
+
+// One message as MessageCapture::Seen lists it: caption, text, icon and owner on one line.
+std::wstring fnMessageLine(const std::wstring& wsCaption, const std::wstring& wsText, UINT uIcon,
+                           HWND hOwner = NULL);
 
 class MessageCapture
 {
   public:
-    explicit MessageCapture(int nAnswer = IDOK);
+    MessageCapture();
     ~MessageCapture();
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;
@@ -29,6 +32,8 @@ class MessageCapture
     int Count() const;
     CapturedMessage At(int nIndex) const; // a copy; taken under the lock
     CapturedMessage Last() const { return At(Count() - 1); }
+    // Every message seen, one fnMessageLine each; "" when there was none.
+    std::wstring Seen() const;
     // Waits until at least nCount messages were seen; false after dwTimeoutMs.
     bool WaitFor(int nCount, DWORD dwTimeoutMs) const
     {
@@ -43,5 +48,4 @@ class MessageCapture
     mutable CRITICAL_SECTION m_csLock;
     CapturedMessage m_astMessages[MAX_MESSAGES];
     int m_nCount; // all seen; the first MAX_MESSAGES are kept
-    int m_nAnswer;
 };

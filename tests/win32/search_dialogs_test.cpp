@@ -1,6 +1,6 @@
 // The two search dialogs built from their templates in-process: which start addresses are
-// accepted, the exact refusal, and the progress dialog's animation and its end when the scan
-// was over before it came up.
+// accepted, the exact refusal, and the progress dialog's end when the scan was over before it
+// came up.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -46,10 +46,8 @@ TEST(SearchStartDlgTest, AcceptsOneHexByteAndRefusesAnythingElseWithTheMessage)
         uint8_t chCommitted;
     };
     const Row astRows[] = {
-        {"  1f  ", 1, 0x1F},
-        {"FF", 1, 0xFF},
-        {"00", 1, 0x00},
-        {"1F 20", 0, 0x5A},              // the other refusals are tried through the real dialog
+        {"  1f  ", 1, 0x1F},             // which texts convert to what is the codec's own test
+        {"1F 20", 0, 0x5A},              // two bytes
         {"                1F", 0, 0x5A}, // the pair lies beyond the first 16 positions
     };
     for (const Row& stRow : astRows)
@@ -62,45 +60,16 @@ TEST(SearchStartDlgTest, AcceptsOneHexByteAndRefusesAnythingElseWithTheMessage)
         LoopTimer::Start(10, fnTypeAndOk);
         EXPECT_EQ(stRow.nResult, fnRunStartDialog());
         EXPECT_EQ(stRow.chCommitted, gstSearchStartDlg.m_chStartAddress);
-        if (stRow.nResult == 1)
-        {
-            EXPECT_EQ(0, stCapture.Count());
-            continue;
-        }
-        ASSERT_EQ(1, stCapture.Count());
-        CapturedMessage stMsg = stCapture.Last();
-        EXPECT_EQ(fnTableText("TXT_SEARCH_START_ERROR"), stMsg.wsText);
-        EXPECT_EQ(fnTableText("TXT_MODULE_SEARCH"), stMsg.wsCaption);
-        EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), stMsg.uIcon);
-        EXPECT_EQ(gstSearchStartDlg.m_hDlg, stMsg.hOwner);
+        EXPECT_EQ(stRow.nResult == 1 ? L""
+                                     : fnMessageLine(fnTableText("TXT_MODULE_SEARCH"),
+                                                     fnTableText("TXT_SEARCH_START_ERROR"),
+                                                     MB_ICONINFORMATION, gstSearchStartDlg.m_hDlg),
+                  stCapture.Seen());
     }
     g_pCapture = nullptr;
 }
 
-// Its icon turns while the search runs (what each way out does to the running search is the
-// search's own test).
-TEST(SearchProgressDlgTest, TheIconTurns)
-{
-    gstModuleSearch.m_chStartAddress = 0x3C;
-    gstModuleSearch.m_bScanOver = 0;
-    HWND hDlg = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SEARCH_PROGRESS),
-                                   NULL, SearchProgressDlgProc, 0);
-    ASSERT_NE(hDlg, (HWND)NULL);
-    // Two timer periods: at least one new frame of the animation.
-    HWND hIcon = GetDlgItem(hDlg, IDC_SEARCH_ICON);
-    LRESULT nFirst = SendMessageA(hIcon, STM_GETICON, 0, 0);
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 1300; Sleep(10))
-    {
-        MSG stMsg;
-        while (PeekMessageA(&stMsg, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageA(&stMsg);
-    }
-    EXPECT_NE(nFirst, SendMessageA(hIcon, STM_GETICON, 0, 0));
-    EXPECT_NE(0, SendMessageA(hIcon, STM_GETICON, 0, 0));
-    SendMessageA(hDlg, WM_COMMAND, IDOK, 0);
-    DestroyWindow(hDlg);
-}
-
+// The scan may be over before the progress dialog comes up: the dialog must still close.
 TEST(SearchProgressDlgTest, AScanThatEndedBeforeTheDialogCameUpStillClosesIt)
 {
     gstModuleSearch.m_chStartAddress = 0xFF;

@@ -1,10 +1,11 @@
-// The search-list file commands on real files in a private temporary folder: the bytes a save
-// writes, a load of what was saved, the refusals of bad files with their exact messages while
-// the list stays untouched. A hook answers the common dialogs with the file a technician picks.
+// The search-list file commands on real files in a private temporary folder: that a save writes
+// the list's image and a load takes a file back, and the refusals of bad files and failed saves
+// with their exact messages. A hook answers the common dialogs with the file a technician picks.
 #include "search/ModuleList.h"
 #include "search/SearchListFile.h"
 #include "tests/win32/MessageCapture.h"
 #include "tests/win32/SearchTestSupport.h"
+#include "tools/driver/GuiDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -23,23 +24,19 @@ const wchar_t CONTENT_ERROR[] = L"INF:Idm_SearchListLoad()_03 There are errors i
 const wchar_t CREATE_ERROR[] = L"INF:fnFileSaveAs()_02 CreateFile() return INVALID_HANDLE_VALUE! ";
 const wchar_t WRITE_ERROR[] =
     L"INF:fnFileSaveAs()_01 Save As sli File Error. WriteFile() Return FALSE!";
+const wchar_t LOAD_CAPTION[] = L"VQ4600Utility";
+const wchar_t SAVE_CAPTION[] = L"VQ4600_TITLE";
 
-// What the hook answers and what it saw.
-struct DialogScript
-{
-    std::string sAnswer;   // the name "typed"; empty: the dialog is cancelled
-    std::string sPathSeen; // lpstrFile as the dialog opened with it
-};
-DialogScript g_stScript;
+// The name the hook "types" (empty: the dialog is cancelled), and lpstrFile as the dialog
+// opened with it.
+std::string g_sAnswer, g_sPathSeen;
 
 BOOL fnDialogHook(OPENFILENAMEW* pstDialog)
 {
-    char achSeen[1024] = {};
-    WideCharToMultiByte(CP_UTF8, 0, pstDialog->lpstrFile, -1, achSeen, sizeof achSeen, NULL, NULL);
-    g_stScript.sPathSeen = achSeen;
-    if (g_stScript.sAnswer.empty())
+    g_sPathSeen = fnNarrow(pstDialog->lpstrFile);
+    if (g_sAnswer.empty())
         return FALSE;
-    lstrcpynW(pstDialog->lpstrFile, fnUtf8ToWide(g_stScript.sAnswer).c_str(), pstDialog->nMaxFile);
+    lstrcpynW(pstDialog->lpstrFile, fnUtf8ToWide(g_sAnswer).c_str(), pstDialog->nMaxFile);
     return TRUE;
 }
 
@@ -47,45 +44,15 @@ void fnWriteFile(const std::string& sPath, const std::string& sData)
 {
     HANDLE h =
         CreateFileW(fnUtf8ToWide(sPath).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << sPath;
     DWORD dwWritten = 0;
-    ASSERT_TRUE(WriteFile(h, sData.data(), static_cast<DWORD>(sData.size()), &dwWritten, NULL));
+    EXPECT_TRUE(WriteFile(h, sData.data(), static_cast<DWORD>(sData.size()), &dwWritten, NULL))
+        << sPath;
     CloseHandle(h);
 }
 
-void fnPutLe(std::string& s, size_t nAt, uint32_t dw)
+std::string fnRead(const std::string& sPath)
 {
-    for (int i = 0; i < 4; ++i)
-        s[nAt + i] = static_cast<char>(dw >> (8 * i));
-}
-
-// A record as the search would have filled it, with bytes after the NULs that a save must keep.
-ModuleRecord fnRecord(uint8_t chAddress, uint32_t dwModuleType, uint32_t dwProtocol)
-{
-    ModuleRecord st = {};
-    st.m_chAddress = chAddress;
-    char achHex[8] = {};
-    wsprintfA(achHex, "%02X", chAddress);
-    std::memcpy(st.m_achAddressHex2, achHex, 8);
-    st.m_achAddressHex2[5] = 'x';
-    std::memcpy(st.m_achTypeDec4, "4652\0\0z", 8);
-    std::memcpy(st.m_achSubType, "GD\0\0\0\0q", 8);
-    st.m_dwSubTypeLen = 2;
-    st.m_chSubTypeCode = 0x34;
-    st.m_dwModuleType = dwModuleType;
-    st.m_dwProtocol = dwProtocol;
-    wsprintfA(st.m_achListText, "[%sH] VQ-4652GD VQASCII #%u", achHex, chAddress);
-    st.m_achListText[120] = 'L';
-    wsprintfA(st.m_achModName, "VQ-4652GD");
-    st.m_achModName[126] = 'M';
-    return st;
-}
-
-void fnFillList(uint32_t dwCount)
-{
-    for (uint32_t i = 0; i < dwCount; ++i)
-        gstModuleList.m_astModule[i] = fnRecord(static_cast<uint8_t>(i), 1 + i % 4, 1 + i % 3);
-    gstModuleList.m_dwCount = dwCount;
+    return fnReadFile(fnUtf8ToWide(sPath));
 }
 
 // A valid file of dwCount records made by hand: version 1, count, then records of which only
@@ -93,8 +60,8 @@ void fnFillList(uint32_t dwCount)
 std::string fnGoodFile(uint32_t dwCount)
 {
     std::string s(FILE_SIZE, '\0');
-    fnPutLe(s, 0, 1);
-    fnPutLe(s, 4, dwCount);
+    const uint32_t adwHead[2] = {1, dwCount}; // little-endian, as x86 stores them
+    std::memcpy(&s[0], adwHead, sizeof adwHead);
     for (uint32_t i = 0; i < dwCount; ++i)
     {
         const std::string sLine = "[1AH] VQ-4618 line " + std::to_string(i);
@@ -119,7 +86,6 @@ class SearchListFileTest : public ::testing::Test
         m_hOwner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
         gstSearchListFile.fnFileInit(m_hOwner);
         gstSearchListFile.m_hListBox = m_stList.Handle();
-        g_stScript = DialogScript();
         fnSetFileDialogHook(fnDialogHook);
         gstModuleList.m_dwCount = 0;
     }
@@ -139,36 +105,37 @@ class SearchListFileTest : public ::testing::Test
 
     std::string Path(const std::string& sName)
     {
-        std::string s = m_sDir + "\\" + sName;
-        m_vsFiles.push_back(s);
-        return s;
+        m_vsFiles.push_back(m_sDir + "\\" + sName);
+        return m_vsFiles.back();
     }
 
-    // Three records and their lines, which a failed load must leave as they are.
-    void KnownList()
+    // dwCount records and their lines "[00H] VQ-4652GD", "[01H] ...".
+    void FillList(uint32_t dwCount)
     {
-        fnFillList(3);
         m_stList.Clear();
-        for (uint32_t i = 0; i < 3; ++i)
+        for (uint32_t i = 0; i < dwCount; ++i)
+        {
+            ModuleRecord& st = gstModuleList.m_astModule[i];
+            st = ModuleRecord{};
+            st.m_chAddress = static_cast<uint8_t>(i);
+            wsprintfA(st.m_achListText, "[%02XH] VQ-4652GD", i);
             SendMessageA(m_stList.Handle(), LB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(gstModuleList.m_astModule[i].m_achListText));
+                         reinterpret_cast<LPARAM>(st.m_achListText));
+        }
+        gstModuleList.m_dwCount = dwCount;
     }
 
-    // The one message a failed command shows: its text, caption, error icon and owner.
-    void ExpectOneError(const MessageCapture& stMessages, const wchar_t* pwchText,
-                        const wchar_t* pwchCaption)
+    // The one message a failed command shows, owned by the command's window.
+    std::wstring Error(const std::wstring& wsText, const wchar_t* pwchCaption,
+                       UINT uIcon = MB_ICONHAND)
     {
-        ASSERT_EQ(stMessages.Count(), 1);
-        EXPECT_EQ(stMessages.Last().wsText, pwchText);
-        EXPECT_EQ(stMessages.Last().wsCaption, pwchCaption);
-        EXPECT_EQ(stMessages.Last().uIcon, static_cast<UINT>(MB_ICONHAND));
-        EXPECT_EQ(stMessages.Last().hOwner, m_hOwner);
+        return fnMessageLine(pwchCaption, wsText, uIcon, m_hOwner);
     }
 
     // The command, with the dialog answered by sPath ("" cancels it).
     uint32_t Run(uint32_t (*pfnCommand)(HWND), const std::string& sPath)
     {
-        g_stScript.sAnswer = sPath;
+        g_sAnswer = sPath;
         return pfnCommand(m_hOwner);
     }
 
@@ -178,92 +145,47 @@ class SearchListFileTest : public ::testing::Test
     TestListBox m_stList;
 };
 
-// Saved over an earlier, longer list: the whole fixed image is replaced, and no temporary file is
-// left; loaded and saved again, every byte, those after each NUL too, comes back.
-TEST_F(SearchListFileTest, SaveWritesTheWholeImageAndALoadKeepsEveryByte)
-{
-    const std::string sPath = Path("two.sli");
-    fnWriteFile(sPath, fnGoodFile(768));
-    fnFillList(2);
-    gstModuleList.m_astModule[0] = fnRecord(0x01, 4, 2);
-    MessageCapture stMessages;
-    ASSERT_EQ(Run(Idm_SearchListSave, sPath), 0u);
-    EXPECT_EQ(stMessages.Count(), 0);
-    EXPECT_EQ(GetFileAttributesW(fnUtf8ToWide(sPath + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
-
-    // The whole image as the list packed it (its layout is the image's own test), two records
-    // long: the earlier file's third record is gone.
-    const std::string s = fnReadAll(sPath);
-    ASSERT_EQ(s.size(), FILE_SIZE);
-    EXPECT_TRUE(std::memcmp(s.data(), gstSearchListFile.m_stImage.m_abyImage, FILE_SIZE) == 0);
-    EXPECT_EQ(s[4], 2);
-    EXPECT_EQ(s[8 + 2 * RECORD_SIZE], 0);
-
-    // Loaded into a stale list and saved again, the same bytes: every field came back whole.
-    gstModuleList.m_dwCount = 0;
-    std::memset(gstModuleList.m_astModule, 0, sizeof gstModuleList.m_astModule);
-    SendMessageA(m_stList.Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("stale line"));
-    ASSERT_EQ(Run(Idm_SearchListLoad, sPath), 0u);
-    EXPECT_EQ(m_stList.Lines(), std::vector<std::string>(2, "[01H] VQ-4652GD VQASCII #1"));
-    ASSERT_EQ(Run(Idm_SearchListSave, Path("again.sli")), 0u);
-    EXPECT_TRUE(fnReadAll(m_sDir + "\\again.sli") == s) << "the load lost or changed bytes";
-    EXPECT_EQ(stMessages.Count(), 0);
-}
-
 // Files that cannot be opened, read or trusted, what the technician is told, and whether the
 // list is replaced. (Which images are trusted is the image's own test; here the file's length
 // is what was read.)
 TEST_F(SearchListFileTest, LoadRefusesBadFilesWithTheExactMessageAndKeepsTheList)
 {
-    struct Row
+    const std::string sNone;
+    const struct
     {
         const char* pchName;
         std::string sData;
-        std::string sPath;          // empty: sData written under pchName
-        const wchar_t* pwchMessage; // nullptr: accepted
-        uint32_t dwLines;           // lines after an accepted load
-    };
-    const std::string sNone;
-
-    const Row astRows[] = {
-        {"missing", sNone, m_sDir + "\\missing.sli", OPEN_ERROR, 0},
-        {"a folder", sNone, m_sDir, OPEN_ERROR, 0},
+        std::string sPath; // empty: sData written under pchName
+        std::wstring wsMessage;
+        uint32_t dwLines; // afterwards: the file's, or the 3 of the list kept
+    } astRows[] = {
+        {"missing", sNone, m_sDir + "\\missing.sli", Error(OPEN_ERROR, LOAD_CAPTION), 3},
+        {"a folder", sNone, m_sDir, Error(OPEN_ERROR, LOAD_CAPTION), 3},
         // offset 0 of a process's memory is never mapped: the read itself fails
-        {"unreadable", sNone, "Z:\\proc\\self\\mem", READ_ERROR, 0},
-        {"empty.sli", sNone, sNone, CONTENT_ERROR, 0},
-        {"cut-record.sli", fnGoodFile(3).substr(0, 8 + 2 * RECORD_SIZE + 100), sNone, CONTENT_ERROR,
-         0},
-        {"exact-records.sli", fnGoodFile(3).substr(0, 8 + 3 * RECORD_SIZE), sNone, nullptr, 3},
-        {"longer.sli", fnGoodFile(2) + std::string(5000, '\x5A'), sNone, nullptr, 2},
+        {"unreadable", sNone, "Z:\\proc\\self\\mem", Error(READ_ERROR, LOAD_CAPTION), 3},
+        {"empty.sli", sNone, sNone, Error(CONTENT_ERROR, LOAD_CAPTION), 3},
+        {"cut-record.sli", fnGoodFile(3).substr(0, 8 + 2 * RECORD_SIZE + 100), sNone,
+         Error(CONTENT_ERROR, LOAD_CAPTION), 3},
+        {"exact-records.sli", fnGoodFile(4).substr(0, 8 + 4 * RECORD_SIZE), sNone, L"", 4},
+        {"longer.sli", fnGoodFile(2) + std::string(5000, '\x5A'), sNone, L"", 2},
     };
-    for (const Row& stRow : astRows)
+    for (const auto& stRow : astRows)
     {
         SCOPED_TRACE(stRow.pchName);
         std::string sPath = stRow.sPath;
         if (sPath.empty())
-        {
-            sPath = Path(stRow.pchName);
-            fnWriteFile(sPath, stRow.sData);
-        }
-        KnownList();
+            fnWriteFile(sPath = Path(stRow.pchName), stRow.sData);
+        FillList(3);
         MessageCapture stMessages;
-        const uint32_t dwResult = Run(Idm_SearchListLoad, sPath);
+        EXPECT_EQ(Run(Idm_SearchListLoad, sPath), stRow.wsMessage.empty() ? 0u : 1u);
         gstSearchListFile.fnCloseFile();
-        if (stRow.pwchMessage != nullptr)
-        {
-            EXPECT_EQ(dwResult, 1u);
-            ExpectOneError(stMessages, stRow.pwchMessage, L"VQ4600Utility");
-            EXPECT_EQ(gstModuleList.m_dwCount.load(), 3u);
-            EXPECT_EQ(m_stList.Lines().size(), 3u);
-            EXPECT_EQ(gstModuleList.m_astModule[2].m_chAddress, 2);
-            continue;
-        }
-        EXPECT_EQ(dwResult, 0u);
-        EXPECT_EQ(stMessages.Count(), 0);
+        EXPECT_EQ(stMessages.Seen(), stRow.wsMessage);
         EXPECT_EQ(gstModuleList.m_dwCount.load(), stRow.dwLines);
         const std::vector<std::string> vsLines = m_stList.Lines();
         ASSERT_EQ(vsLines.size(), stRow.dwLines);
-        EXPECT_EQ(vsLines.back(), "[1AH] VQ-4618 line " + std::to_string(stRow.dwLines - 1));
+        EXPECT_EQ(vsLines.back(), stRow.wsMessage.empty()
+                                      ? "[1AH] VQ-4618 line " + std::to_string(stRow.dwLines - 1)
+                                      : "[02H] VQ-4652GD");
     }
 }
 
@@ -275,8 +197,8 @@ BOOL fnHalfWrite(HANDLE hFile, const void* pvData, DWORD dwSize, DWORD* pdwWritt
     return FALSE;
 }
 
-// Every failed save says why and leaves the file that was there as it was, with no temporary
-// file left beside it.
+// Every failed or refused save says why and leaves the file that was there as it was, with no
+// temporary file left beside it.
 TEST_F(SearchListFileTest, FailedSavesShowTheirMessageAndKeepTheOldFile)
 {
     const std::string sOld = "an earlier list";
@@ -287,17 +209,24 @@ TEST_F(SearchListFileTest, FailedSavesShowTheirMessageAndKeepTheOldFile)
         bool bOldFile;        // an earlier list is there and must survive
         const char* pchSquat; // a folder made in the way beforehand, nullptr: none
         FileWriteHook pfnWrite;
-        const wchar_t* pwchMessage;
+        uint32_t dwRecords; // the list saved
+        std::wstring wsMessage;
     } astRows[] = {
-        {"no such folder", "no-folder\\x.sli", false, nullptr, nullptr, CREATE_ERROR},
-        {"temporary name taken", "taken.sli", true, "taken.sli.tmp", nullptr, CREATE_ERROR},
-        {"disk full mid-write", "full.sli", true, nullptr, fnHalfWrite, WRITE_ERROR},
-        {"target is a folder", "folder.sli", false, "folder.sli", nullptr, CREATE_ERROR},
+        {"no such folder", "no-folder\\x.sli", false, nullptr, nullptr, 2,
+         Error(CREATE_ERROR, SAVE_CAPTION)},
+        {"temporary name taken", "taken.sli", true, "taken.sli.tmp", nullptr, 2,
+         Error(CREATE_ERROR, SAVE_CAPTION)},
+        {"disk full mid-write", "full.sli", true, nullptr, fnHalfWrite, 2,
+         Error(WRITE_ERROR, SAVE_CAPTION)},
+        {"target is a folder", "folder.sli", false, "folder.sli", nullptr, 2,
+         Error(CREATE_ERROR, SAVE_CAPTION)},
+        {"empty list", "empty.sli", true, nullptr, nullptr, 0,
+         Error(fnTableText("TXT_SLI_LIST_EMPTY"), LOAD_CAPTION, MB_ICONINFORMATION)},
     };
-    fnFillList(2);
     for (const auto& stRow : astRows)
     {
         SCOPED_TRACE(stRow.pchWhat);
+        FillList(stRow.dwRecords);
         const std::string sPath = Path(stRow.pchName);
         const std::string sTemp = sPath + ".tmp";
         const std::string sSquat = stRow.pchSquat ? m_sDir + "\\" + stRow.pchSquat : "";
@@ -308,9 +237,9 @@ TEST_F(SearchListFileTest, FailedSavesShowTheirMessageAndKeepTheOldFile)
         MessageCapture stMessages;
         EXPECT_EQ(Run(Idm_SearchListSave, sPath), 1u);
         fnSetFileWriteHook(nullptr);
-        ExpectOneError(stMessages, stRow.pwchMessage, L"VQ4600_TITLE");
+        EXPECT_EQ(stMessages.Seen(), stRow.wsMessage);
         EXPECT_EQ(gstSearchListFile.m_hFile, INVALID_HANDLE_VALUE);
-        EXPECT_TRUE(!stRow.bOldFile || fnReadAll(sPath) == sOld) << "the earlier list changed";
+        EXPECT_TRUE(!stRow.bOldFile || fnRead(sPath) == sOld) << "the earlier list changed";
         EXPECT_TRUE(sSquat == sTemp ||
                     GetFileAttributesW(fnUtf8ToWide(sTemp).c_str()) == INVALID_FILE_ATTRIBUTES)
             << "the temporary file was left";
@@ -320,9 +249,10 @@ TEST_F(SearchListFileTest, FailedSavesShowTheirMessageAndKeepTheOldFile)
 }
 
 // The load keeps its file open; a save over the same file must close it first or the create
-// meets its own read handle. Each dialog opens with the name the other used last; a cancelled
-// one changes nothing and says nothing.
-TEST_F(SearchListFileTest, LoadThenSaveOverTheSameFileAndTheNameCarriesOver)
+// meets its own read handle. The file written is the image packed from the list as it is now.
+// Each dialog opens with the name the other used last; a cancelled one changes nothing and
+// says nothing.
+TEST_F(SearchListFileTest, ASaveOverTheLoadedFileWritesTheImageAndTheNameCarriesOver)
 {
     const std::string sPath = Path("same.sli");
     fnWriteFile(sPath, fnGoodFile(2));
@@ -330,17 +260,19 @@ TEST_F(SearchListFileTest, LoadThenSaveOverTheSameFileAndTheNameCarriesOver)
     ASSERT_EQ(Run(Idm_SearchListLoad, sPath), 0u);
     gstModuleList.m_astModule[1].m_chAddress = 0x7E;
     ASSERT_EQ(Run(Idm_SearchListSave, sPath), 0u);
-    EXPECT_EQ(g_stScript.sPathSeen, sPath);
-    const std::string s = fnReadAll(sPath);
+    EXPECT_EQ(g_sPathSeen, sPath);
+    const std::string s = fnRead(sPath);
     ASSERT_EQ(s.size(), FILE_SIZE);
+    EXPECT_TRUE(std::memcmp(s.data(), gstSearchListFile.m_stImage.m_abyImage, FILE_SIZE) == 0);
     EXPECT_EQ(static_cast<unsigned char>(s[8 + RECORD_SIZE]), 0x7E);
+    EXPECT_EQ(GetFileAttributesW(fnUtf8ToWide(sPath + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 
     const std::string sOther = Path("other.sli");
     ASSERT_EQ(Run(Idm_SearchListSave, sOther), 0u);
     EXPECT_EQ(Run(Idm_SearchListLoad, ""), 1u);
-    EXPECT_EQ(g_stScript.sPathSeen, sOther);
+    EXPECT_EQ(g_sPathSeen, sOther);
     EXPECT_EQ(Run(Idm_SearchListSave, ""), 1u);
-    EXPECT_EQ(stMessages.Count(), 0);
+    EXPECT_EQ(stMessages.Seen(), L"");
     EXPECT_EQ(gstModuleList.m_dwCount.load(), 2u);
     EXPECT_EQ(m_stList.Lines().size(), 2u);
 }
