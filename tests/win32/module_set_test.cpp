@@ -17,9 +17,6 @@
 #include "protocol/Protocol.h"
 #include "res/resource.h"
 #include "search/ModuleList.h"
-#include "search/ModuleSearch.h"
-#include "search/SearchProgressDlg.h"
-#include "search/SearchStartDlg.h"
 #include "serial/CommIo.h"
 #include "serial/CommPort.h"
 #include "serial/CommTRC.h"
@@ -32,6 +29,7 @@
 namespace
 {
 const uint32_t ASC = ProtocolVqAscii, CHK = ProtocolVqAsciiChk, RTU = ProtocolModbusRtu;
+const uint32_t MBA = ProtocolModbusAscii;
 
 // What the operator does in one opening of the dialog, and what it saw.
 struct Operator
@@ -49,8 +47,8 @@ struct Operator
     DWORD dwPress = 0, dwReport = 0, dwCancel = 0; // ticks of the last press, report, Cancel
     bool bEnabledAfter = false; // the write button after the last report (or before Cancel)
     bool bTimedOut = false;
-    std::string sBaudField, sProtocolField; // the present values as the dialog opened
-    int nBaudSel = -1, nProtocolSel = -1;   // and the preselection
+    std::string sPresent;                 // the present rate and protocol as the dialog opened
+    int nBaudSel = -1, nProtocolSel = -1; // and the preselection
 };
 
 bool fnWriteEnabled()
@@ -73,8 +71,7 @@ DWORD WINAPI fnOperate(LPVOID pvParam)
     if (stOp.bTimedOut)
         return 0;
     HWND hDlg = stOp.hDlg = gstModuleSetDlg.m_hDlg.load();
-    stOp.sBaudField = fnField(hDlg, IDC_SET_BAUD);
-    stOp.sProtocolField = fnField(hDlg, IDC_SET_PROTOCOL);
+    stOp.sPresent = fnField(hDlg, IDC_SET_BAUD) + " " + fnField(hDlg, IDC_SET_PROTOCOL);
     stOp.nBaudSel = int(SendDlgItemMessageA(hDlg, IDC_SET_NEW_BAUD, CB_GETCURSEL, 0, 0));
     stOp.nProtocolSel = int(SendDlgItemMessageA(hDlg, IDC_SET_NEW_PROTOCOL, CB_GETCURSEL, 0, 0));
     if (stOp.pchAddress != nullptr)
@@ -108,12 +105,6 @@ DWORD WINAPI fnOperate(LPVOID pvParam)
     return 0;
 }
 
-// "F1,4652,chk,115200 outputs=00" -> "F1,4652,chk,115200".
-std::string fnStateHead(const std::string& sLine)
-{
-    return sLine.substr(0, sLine.find(' '));
-}
-
 std::string fnJoin(const std::vector<std::string>& asFrames)
 {
     std::string sAll;
@@ -127,9 +118,7 @@ class ModuleSetTest : public SimTest
   protected:
     void TearDown() override
     {
-        LoopTimer::Cancel();
         EXPECT_TRUE(fnCommPairWait(gstCommTRCModuleSet, 3000));
-        gstModuleSearch.m_hListBox = NULL;
         if (m_stBus.Available())
             m_stBus.Reset("01,4652,ascii,9600");
     }
@@ -163,9 +152,9 @@ class ModuleSetTest : public SimTest
                  sModule.c_str());
         snprintf(stRecord.m_achModName, sizeof(stRecord.m_achModName), "4652");
         snprintf(stRecord.m_achTypeDec4, sizeof(stRecord.m_achTypeDec4), "4652");
-        const bool bRtu = sModule.find(",rtu,") != std::string::npos;
-        const bool bChk = sModule.find(",chk,") != std::string::npos;
-        stRecord.m_dwProtocol = bRtu ? RTU : (bChk ? CHK : ASC);
+        stRecord.m_dwProtocol = sModule.find(",rtu,") != std::string::npos   ? RTU
+                                : sModule.find(",chk,") != std::string::npos ? CHK
+                                                                             : ASC;
         gstModuleList.m_dwCount = 1;
         gstModuleList.m_dwSelected = 0;
     }
@@ -241,7 +230,8 @@ TEST_F(ModuleSetTest, EachChangeSendsItsLiteralFramesAndTheModuleTakesIt)
                 << "nobody at the old address";
         }
         const uint8_t chNew = static_cast<uint8_t>(strtoul(stRow.pchState, nullptr, 16));
-        EXPECT_EQ(stRow.pchState, fnStateHead(m_stBus.StateOf(chNew)));
+        const std::string sState = m_stBus.StateOf(chNew); // "A1,4652,rtu,19200 outputs=00"
+        EXPECT_EQ(stRow.pchState, sState.substr(0, sState.find(' ')));
         PairEnded();
     }
 }
@@ -315,36 +305,11 @@ TEST_F(ModuleSetTest, EachFaultGivesItsExactReport)
     }
 }
 
-// Nothing is sent for a module whose protocol has no settings frames (which protocols have
-// none is the core tests'); the button stays off. The dialog shows the present values as they
-// are: a protocol without a name as "0" and a port rate outside the table as the number, with
-// 9600 preselected.
-TEST_F(ModuleSetTest, AModuleWithoutSettingsFramesGetsNoFrameNoReportAndADisabledButton)
-{
-    SimPort stPort(INDEX_9600);
-    ASSERT_TRUE(stPort.IsOpen());
-    const DWORD dwRate = gstCommPort.m_stDCB.BaudRate;
-    gstCommPort.m_stDCB.BaudRate = 14400;
-    MessageCapture stCapture;
-    Bus("01,4652,ascii,9600");
-    gstModuleList.m_astModule[0].m_dwProtocol = ProtocolModbusAscii;
-    size_t nLog = fnSimLogSize();
-    Operator stOp;
-    stOp.dwCancelAfterMs = 1300;
-    ASSERT_EQ(0, Open(stOp, stCapture));
-    gstCommPort.m_stDCB.BaudRate = dwRate;
-    EXPECT_FALSE(stOp.bEnabledAfter);
-    EXPECT_EQ(0, stCapture.Count());
-    EXPECT_TRUE(fnSimLogFramesSince(nLog).empty());
-    EXPECT_EQ("14400", stOp.sBaudField);
-    EXPECT_EQ("0", stOp.sProtocolField);
-    EXPECT_EQ(3, stOp.nBaudSel);
-    EXPECT_EQ(0, stOp.nProtocolSel);
-    PairEnded();
-}
-
 // Cancel in the middle of a step closes the dialog at once; the step ends quietly and no
-// later frame goes out: after RTU step 1, step 2 is never sent.
+// later frame goes out: after RTU step 1, step 2 is never sent. For a module whose protocol has
+// no settings frames (which protocols have none is the core tests') the button stays off and a
+// press sends nothing; the dialog shows the present values as they are: a protocol without a
+// name as "0" and a port rate outside the table as the number, with 9600 preselected.
 TEST_F(ModuleSetTest, CancelDuringAStepClosesAtOnceShowsNothingAndSendsNoMore)
 {
     struct Row
@@ -352,14 +317,17 @@ TEST_F(ModuleSetTest, CancelDuringAStepClosesAtOnceShowsNothingAndSendsNoMore)
         uint32_t dwProtocol;
         DWORD dwCancelAfterMs; // 0: idle, no press at all
     };
-    const Row astRows[] = {{RTU, 300}, {ASC, 500}, {RTU, 0}};
+    const Row astRows[] = {{RTU, 300}, {ASC, 500}, {RTU, 0}, {MBA, 1300}};
     SimPort stPort(INDEX_115200);
     ASSERT_TRUE(stPort.IsOpen());
+    const DWORD dwRate = gstCommPort.m_stDCB.BaudRate;
     for (const Row& stRow : astRows)
     {
         SCOPED_TRACE(std::to_string(stRow.dwProtocol) + " " +
                      std::to_string(stRow.dwCancelAfterMs));
         Bus(stRow.dwProtocol == RTU ? "D0,4652,rtu,115200" : "D0,4652,ascii,115200");
+        gstModuleList.m_astModule[0].m_dwProtocol = stRow.dwProtocol;
+        gstCommPort.m_stDCB.BaudRate = stRow.dwProtocol == MBA ? 14400 : dwRate;
         MessageCapture stCapture;
         size_t nLog = fnSimLogSize();
         uint32_t dwReports = gstModuleSet.m_dwReports.load();
@@ -369,13 +337,21 @@ TEST_F(ModuleSetTest, CancelDuringAStepClosesAtOnceShowsNothingAndSendsNoMore)
         stOp.nWrites = bIdle ? 0 : 1;
         stOp.dwCancelAfterMs = bIdle ? 200 : stRow.dwCancelAfterMs;
         ASSERT_EQ(0, Open(stOp, stCapture));
+        gstCommPort.m_stDCB.BaudRate = dwRate;
         EXPECT_LE(m_dwClosed - stOp.dwCancel, 150u) << "the dialog did not close at once";
         EXPECT_EQ(nullptr, gstModuleSetDlg.m_hDlg.load());
+        EXPECT_EQ(bIdle, stOp.bEnabledAfter) << "the button before Cancel";
         // The rest of the reply window (or one read wait) and the cancelled read's drain.
         EXPECT_LE(PairEnded() - stOp.dwCancel, 1300u);
         Sleep(300);
-        EXPECT_EQ(bIdle ? 0u : 1u, fnSimLogFramesSince(nLog).size());
+        EXPECT_EQ(bIdle || stRow.dwProtocol == MBA ? 0u : 1u, fnSimLogFramesSince(nLog).size());
         EXPECT_EQ(0, stCapture.Count());
         EXPECT_EQ(dwReports, gstModuleSet.m_dwReports.load());
+        if (stRow.dwProtocol == MBA)
+        {
+            EXPECT_EQ("14400 0", stOp.sPresent);
+            EXPECT_EQ(3, stOp.nBaudSel);
+            EXPECT_EQ(0, stOp.nProtocolSel);
+        }
     }
 }
