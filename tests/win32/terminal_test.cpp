@@ -46,15 +46,9 @@ struct Operator
     }
     std::wstring Text(int nId) const { return fnWindowTextW(Item(nId)); }
     bool Enabled(int nId) const { return IsWindowEnabled(Item(nId)) != FALSE; }
-    // Polls the return box until it equals wsWant; false after dwMs.
     bool WaitReturn(const std::wstring& wsWant, DWORD dwMs) const
     {
-        for (DWORD dwStart = GetTickCount(); Text(IDC_TERM_RETURN) != wsWant; Sleep(20))
-        {
-            if (GetTickCount() - dwStart > dwMs)
-                return false;
-        }
-        return true;
+        return fnWaitUntil([&] { return Text(IDC_TERM_RETURN) == wsWant; }, dwMs);
     }
 };
 
@@ -64,11 +58,8 @@ typedef std::function<void(const Operator&)> Script;
 DWORD WINAPI fnOperate(LPVOID pvParam)
 {
     const Script& fnScript = *static_cast<const Script*>(pvParam);
-    for (DWORD dwStart = GetTickCount(); gstTerminalDlg.m_hDlg.load() == NULL; Sleep(10))
-    {
-        if (GetTickCount() - dwStart > 3000)
-            return 1;
-    }
+    if (!fnWaitUntil([] { return gstTerminalDlg.m_hDlg.load() != NULL; }, 3000))
+        return 1;
     HWND hDlg = gstTerminalDlg.m_hDlg.load();
     Sleep(600); // the return box is emptied at the first 500 ms without data
     fnScript(Operator{hDlg});
@@ -175,45 +166,10 @@ TEST_F(TerminalTest, ACommandOfEachProtocolGoesOutExactlyAndItsAnswerIsShown)
     }
 }
 
-// Continuous send at 100 ms for 5 s writes the frame 50 times (+-1); Stop ends it at once and
-// the dialog is idle again.
-TEST_F(TerminalTest, ContinuousSendKeepsItsPeriodAndStopsOnStop)
-{
-    SimPort stPort(INDEX_9600);
-    ASSERT_TRUE(stPort.IsOpen());
-    ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,9600"));
-    MessageCapture stCapture;
-    size_t nLog = fnSimLogSize();
-    size_t nAtStop = 0;
-    size_t nAfterStop = 0;
-    Open(
-        [&](const Operator& stOp)
-        {
-            stOp.Type(IDC_TERM_INTERVAL, L"100");
-            stOp.Type(IDC_TERM_COMMAND, L"$01M");
-            stOp.Click(IDC_TERM_CONTINUOUS);
-            for (int nId : {IDC_TERM_SEND, IDC_TERM_COMMAND, IDC_TERM_INTERVAL, IDC_TERM_STOP})
-                EXPECT_EQ(nId == IDC_TERM_STOP, stOp.Enabled(nId)) << "control " << nId;
-            Sleep(5000);
-            stOp.Click(IDC_TERM_STOP);
-            Sleep(150); // the last frame's log line
-            nAtStop = fnSimLogFramesSince(nLog).size();
-            Sleep(700);
-            nAfterStop = fnSimLogFramesSince(nLog).size();
-            for (int nId : {IDC_TERM_SEND, IDC_TERM_COMMAND, IDC_TERM_STOP})
-                EXPECT_EQ(nId != IDC_TERM_STOP, stOp.Enabled(nId)) << "control " << nId;
-        });
-    EXPECT_NEAR(50.0, static_cast<double>(nAtStop), 1.0);
-    EXPECT_EQ(nAtStop, nAfterStop) << "a frame after Stop";
-    for (const std::string& sFrame : fnSimLogFramesSince(nLog))
-        ASSERT_EQ("24 30 31 4D 0D", sFrame) << "every frame of a run repeats the same bytes";
-
-    EXPECT_EQ(0, stCapture.Count());
-}
-
-// Exit during a continuous run ends the pair at once, whatever the interval, even one that
-// would be INFINITE; a number too big for 32 bits is refused with a message, not read as 0 ms,
-// and nothing goes out.
+// A continuous run repeats the same frame at its interval: 100 ms for 5 s writes it 50 times
+// (+-1), with the command and interval locked, and Stop ends it at once. Exit during a run ends
+// the pair at once, whatever the interval, even one that would be INFINITE; a number too big
+// for 32 bits is refused with a message, not read as 0 ms, and nothing goes out.
 TEST_F(TerminalTest, ExitEndsAnyRunAtOnceAndAnIntervalOutOfRangeIsRefused)
 {
     SimPort stPort(INDEX_9600);
@@ -221,32 +177,43 @@ TEST_F(TerminalTest, ExitEndsAnyRunAtOnceAndAnIntervalOutOfRangeIsRefused)
     const struct
     {
         const wchar_t* pwchInterval;
-        bool bRefused;
-    } ROWS[] = {{L"10000", false}, {L"4294967295", false}, {L"4294967296", true}};
+        DWORD dwRunMs; // then Stop; 0: Exit after 300 ms
+        size_t nFrames;
+    } ROWS[] = {{L"100", 5000, 50}, {L"10000", 0, 1}, {L"4294967295", 0, 1}, {L"4294967296", 0, 0}};
     for (const auto& stRow : ROWS)
     {
         SCOPED_TRACE(testing::PrintToString(stRow.pwchInterval));
+        const bool bRefused = stRow.nFrames == 0;
         MessageCapture stCapture;
         const size_t nLog = fnSimLogSize();
+        size_t nAtStop = 0;
         Open(
             [&](const Operator& stOp)
             {
                 stOp.Type(IDC_TERM_INTERVAL, stRow.pwchInterval);
                 stOp.Type(IDC_TERM_COMMAND, L"$01M");
                 stOp.Click(IDC_TERM_CONTINUOUS);
-                Sleep(300);
-                EXPECT_EQ(!stRow.bRefused, stOp.Enabled(IDC_TERM_STOP));
+                for (int nId : {IDC_TERM_SEND, IDC_TERM_COMMAND, IDC_TERM_INTERVAL, IDC_TERM_STOP})
+                    EXPECT_EQ((nId == IDC_TERM_STOP) != bRefused, stOp.Enabled(nId)) << nId;
+                Sleep(stRow.dwRunMs == 0 ? 300 : stRow.dwRunMs);
+                if (stRow.dwRunMs == 0)
+                    return;
+                stOp.Click(IDC_TERM_STOP);
+                Sleep(150); // the last frame's log line
+                nAtStop = fnSimLogFramesSince(nLog).size();
+                Sleep(700);
+                for (int nId : {IDC_TERM_SEND, IDC_TERM_COMMAND, IDC_TERM_STOP})
+                    EXPECT_EQ(nId != IDC_TERM_STOP, stOp.Enabled(nId)) << "control " << nId;
             });
-        const DWORD dwClosed = GetTickCount();
-        while (fnCommPairRunning(gstCommTRCTerminal) && GetTickCount() - dwClosed < 1000)
-            Sleep(10);
-        EXPECT_FALSE(fnCommPairRunning(gstCommTRCTerminal)) << "the pair outlived its dialog";
-        EXPECT_EQ(stRow.bRefused ? 0u : 1u, fnSimLogFramesSince(nLog).size());
-        ASSERT_EQ(stRow.bRefused ? 1 : 0, stCapture.Count());
-        if (stRow.bRefused)
-        {
-            EXPECT_EQ(fnTableText("TXT_TERM_INTERVAL_RANGE"), stCapture.Last().wsText);
-        }
+        EXPECT_TRUE(fnWaitUntil([] { return !fnCommPairRunning(gstCommTRCTerminal); }, 1000))
+            << "the pair outlived its dialog";
+        const std::vector<std::string> asFrames = fnSimLogFramesSince(nLog);
+        EXPECT_NEAR(double(stRow.nFrames), double(asFrames.size()), stRow.dwRunMs ? 1.0 : 0.0);
+        EXPECT_TRUE(stRow.dwRunMs == 0 || nAtStop == asFrames.size()) << "a frame after Stop";
+        for (const std::string& sFrame : asFrames)
+            ASSERT_EQ("24 30 31 4D 0D", sFrame) << "every frame of a run repeats the same bytes";
+        ASSERT_EQ(bRefused ? 1 : 0, stCapture.Count());
+        EXPECT_TRUE(!bRefused || fnTableText("TXT_TERM_INTERVAL_RANGE") == stCapture.Last().wsText);
     }
 }
 
