@@ -279,27 +279,31 @@ TEST_F(IoTest, TheWindowFollowsTheModuleThroughShortTroubleAndStopsWithinOneWait
     }
 }
 
-// Two clicks, OUT0 then OUT1, 20 or 180 ms apart, on a module that answers 150 ms late (so a
-// poll reply can land between a click and its write), in each protocol: every write carries
-// the outputs as they stand after its click ("#FE0001" then "#FE0003", or the last one alone
-// when both clicks come before the next frame), the module ends with both bits, and the boxes
-// show them. A display before the write (as of a poll reply) sets the boxes back to the
+// Two clicks, OUT0 then OUT1, 20 to 180 ms apart (one gap per protocol), on a module that answers
+// 150 ms late (so a poll reply can land between a click and its write), in each protocol: every
+// write carries the outputs as they stand after its click ("#FE0001" then "#FE0003", or the last
+// one alone when both clicks come before the next frame), the module ends with both bits, and the
+// boxes show them. A display before the write (as of a poll reply) sets the boxes back to the
 // module's outputs. The next pair clears both the same way.
 TEST_F(IoTest, QuickClicksOnALateModuleLoseNoBit)
 {
     struct Row
     {
         uint32_t dwProtocol;
+        DWORD dwGapMs;
         const char* apchWrite[4]; // the outputs 01, 03, 02, 00
     } const ROWS[] = {
         {ASC,
+         20,
          {"23 46 45 30 30 30 31 0D", "23 46 45 30 30 30 33 0D", "23 46 45 30 30 30 32 0D",
           "23 46 45 30 30 30 30 0D"}},
         // "#FE0001": 0x23+0x46+0x45+0x30+0x30+0x30+0x31 = 0x16F -> "6F".
         {CHK,
+         180,
          {"23 46 45 30 30 30 31 36 46 0D", "23 46 45 30 30 30 33 37 31 0D",
           "23 46 45 30 30 30 32 37 30 0D", "23 46 45 30 30 30 30 36 45 0D"}},
         {RTU,
+         100,
          {"FE 0F 00 00 00 04 01 01 B0 52", "FE 0F 00 00 00 04 01 03 31 93",
           "FE 0F 00 00 00 04 01 02 F0 53", "FE 0F 00 00 00 04 01 00 71 92"}},
     };
@@ -310,31 +314,29 @@ TEST_F(IoTest, QuickClicksOnALateModuleLoseNoBit)
         ASSERT_TRUE(m_stBus.Fault("FE:delay=150"));
         ASSERT_NE(nullptr, Open(M4652));
         Sleep(800); // polls and their late replies are under way
-        for (DWORD dwGapMs = 20; dwGapMs <= 180; dwGapMs += 160)
+        // Set both, then clear both.
+        for (uint32_t n = 0; n < 4; n += 2)
         {
-            for (uint32_t n = 0; n < 4; n += 2) // set both, then clear both
-            {
-                SCOPED_TRACE(fnName(M4652, stRow.dwProtocol) + std::to_string(dwGapMs) + " ms");
-                const size_t nMark = fnSimLogSize();
-                SendMessageW(gstIOView_4652.m_ahOut[0], BM_CLICK, 0, 0);
-                ShowDigitalState_4652(0, ABYSTEP[n] ^ 0x01);
-                EXPECT_EQ(ABYSTEP[n] ^ 0x01, gstIOView_4652.ReadOutputBoxes());
-                Sleep(dwGapMs);
-                SendMessageW(gstIOView_4652.m_ahOut[1], BM_CLICK, 0, 0);
-                Sleep(800);
-                EXPECT_EQ(ABYSTEP[n + 1], gstIOView_4652.ReadOutputBoxes());
-                // The writes ("#F" or "FE 0F"; no poll begins so) in order, each with a "|".
-                std::string sWrites;
-                for (const std::string& sFrame : fnSimLogFramesSince(nMark))
-                    sWrites += sFrame.compare(0, 5, stRow.apchWrite[0], 5) == 0 ? sFrame + "|" : "";
-                const std::string sLast = std::string(stRow.apchWrite[n + 1]) + "|";
-                EXPECT_TRUE(sWrites == stRow.apchWrite[n] + ("|" + sLast) || sWrites == sLast)
-                    << sWrites;
-                char achState[16];
-                snprintf(achState, sizeof(achState), "outputs=%02X", ABYSTEP[n + 1]);
-                EXPECT_NE(std::string::npos, m_stBus.StateOf(0xFE).find(achState))
-                    << m_stBus.StateOf(0xFE);
-            }
+            SCOPED_TRACE(fnName(M4652, stRow.dwProtocol) + std::to_string(n));
+            const size_t nMark = fnSimLogSize();
+            SendMessageW(gstIOView_4652.m_ahOut[0], BM_CLICK, 0, 0);
+            ShowDigitalState_4652(0, ABYSTEP[n] ^ 0x01);
+            EXPECT_EQ(ABYSTEP[n] ^ 0x01, gstIOView_4652.ReadOutputBoxes());
+            Sleep(stRow.dwGapMs);
+            SendMessageW(gstIOView_4652.m_ahOut[1], BM_CLICK, 0, 0);
+            Sleep(800);
+            EXPECT_EQ(ABYSTEP[n + 1], gstIOView_4652.ReadOutputBoxes());
+            // The writes ("#F" or "FE 0F"; no poll begins so) in order, each with a "|".
+            std::string sWrites;
+            for (const std::string& sFrame : fnSimLogFramesSince(nMark))
+                sWrites += sFrame.compare(0, 5, stRow.apchWrite[0], 5) == 0 ? sFrame + "|" : "";
+            const std::string sLast = std::string(stRow.apchWrite[n + 1]) + "|";
+            EXPECT_TRUE(sWrites == stRow.apchWrite[n] + ("|" + sLast) || sWrites == sLast)
+                << sWrites;
+            char achState[16];
+            snprintf(achState, sizeof(achState), "outputs=%02X", ABYSTEP[n + 1]);
+            EXPECT_NE(std::string::npos, m_stBus.StateOf(0xFE).find(achState))
+                << m_stBus.StateOf(0xFE);
         }
         Close();
         m_stBus.Clear(0xFE);

@@ -97,8 +97,8 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
 }
 
 // The USB adapter pulled under the terminal's pair (the IO windows: the GUI fault matrix): the
-// pair ends by itself and the user is told once. Put back, COM Close and COM Open work and a search finds
-// the module again.
+// pair ends by itself and the user is told once. Put back, COM Close and COM Open work and a
+// search finds the module again.
 TEST_F(PairLifecycleTest, APulledAdapterEndsThePairAndThePortWorksAgainWhenPluggedBack)
 {
     SimPort stPort(INDEX_115200);
