@@ -77,7 +77,7 @@ TEST_F(PairLifecycleTest, EveryCommandStartsOnlyAfterEveryEarlierPairHasEnded)
         ASSERT_TRUE(stPort.IsOpen());
         MessageCapture stCapture;
         ASSERT_EQ(0, stRow.pfnFirst(NULL));
-        Sleep(700);                      // into the middle of a read wait
+        Sleep(300);                      // into the middle of a read wait
         fnCommPairStop(*stRow.pstFirst); // as its dialog does on close
         HANDLE ahOld[2] = {NULL, NULL};  // the next start may reuse the record
         for (int k = 0; k < 2; ++k)
