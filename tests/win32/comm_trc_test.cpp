@@ -3,6 +3,7 @@
 // outstanding read dies with it, and what a new pair does while an old one still runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -62,11 +63,19 @@ const CommPairDesc REQUEST_PAIR = {fnRequestTx, fnCollectRx, false, "TX_CREATE",
 const CommPairDesc STUBBORN_PAIR = {fnStubbornTx, fnIdleRx, false, "TX_CREATE", "RX_CREATE"};
 const CommPairDesc IDLE_PAIR = {fnIdleRx, fnIdleRx, false, "TX_CREATE", "RX_CREATE"};
 
-LRESULT CALLBACK fnPeerProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+// Byte i of a test stream: no period short enough to hide a lost or doubled chunk.
+uint8_t fnStreamByte(uint32_t i)
 {
-    if (uMsg == WM_USER)
-        ++g_nPeerMessages;
-    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    return static_cast<uint8_t>(i * 7 + i / 251);
+}
+
+// Hands dwCount bytes of the stream, from byte dwFrom on, to the accumulator as one read.
+void fnAppend(uint32_t dwFrom, uint32_t dwCount)
+{
+    for (uint32_t i = 0; i < dwCount; ++i)
+        g_stTRC.m_stRx.m_achRxBuf[i] = fnStreamByte(dwFrom + i);
+    g_stTRC.m_stRx.m_dwRxRead = dwCount;
+    g_stTRC.fnRxDataAppend();
 }
 
 class CommTRCTest : public testing::Test
@@ -89,9 +98,6 @@ class CommTRCTest : public testing::Test
         g_hPeer = NULL;
     }
 
-    // The simulator is there, with one VQ-4652 at 9600 on its bus.
-    bool SimReady() { return m_stBus.Available() && m_stBus.Reset("01,4652,ascii,9600"); }
-
     SimBus m_stBus;
 };
 
@@ -104,18 +110,14 @@ TEST_F(CommTRCTest, AccumulatorLosesAndDuplicatesNothingUnderContention)
     {
         static DWORD WINAPI Run(LPVOID)
         {
-            uint32_t dwNext = 0;
-            for (uint32_t dwChunk = 1; dwNext < TOTAL; dwChunk = dwChunk % 37 + 1)
+            for (uint32_t dwNext = 0, dwChunk = 1; dwNext < TOTAL; dwChunk = dwChunk % 37 + 1)
             {
                 // Never overfill: a drop would be correct behaviour, not the fault looked for.
                 while (g_stTRC.m_stRx.m_dwRxDataLen.load() > RX_BUF_SIZE - 64)
                     SwitchToThread();
-                DWORD dwCount = 0;
-                for (; dwCount < dwChunk && dwNext < TOTAL; ++dwCount, ++dwNext)
-                    g_stTRC.m_stRx.m_achRxBuf[dwCount] =
-                        static_cast<uint8_t>(dwNext * 7 + dwNext / 251);
-                g_stTRC.m_stRx.m_dwRxRead = dwCount;
-                g_stTRC.fnRxDataAppend();
+                const uint32_t dwCount = std::min(dwChunk, TOTAL - dwNext);
+                fnAppend(dwNext, dwCount);
+                dwNext += dwCount;
             }
             return 0;
         }
@@ -123,10 +125,9 @@ TEST_F(CommTRCTest, AccumulatorLosesAndDuplicatesNothingUnderContention)
     HANDLE hThread = CreateThread(NULL, 0, Appender::Run, NULL, 0, NULL);
     ASSERT_NE(hThread, (HANDLE)NULL);
     std::vector<uint8_t> abyTaken;
-    abyTaken.reserve(TOTAL);
     uint8_t abyChunk[RX_BUF_SIZE];
-    DWORD dwStart = GetTickCount();
-    while (abyTaken.size() < TOTAL && GetTickCount() - dwStart < 20000)
+    for (DWORD dwStart = GetTickCount();
+         abyTaken.size() < TOTAL && GetTickCount() - dwStart < 20000;)
     {
         uint32_t dwLen = g_stTRC.fnRxDataTake(abyChunk);
         abyTaken.insert(abyTaken.end(), abyChunk, abyChunk + dwLen);
@@ -136,34 +137,22 @@ TEST_F(CommTRCTest, AccumulatorLosesAndDuplicatesNothingUnderContention)
     abyTaken.insert(abyTaken.end(), abyChunk, abyChunk + g_stTRC.fnRxDataTake(abyChunk));
     ASSERT_EQ(TOTAL, abyTaken.size());
     for (uint32_t i = 0; i < TOTAL; ++i)
-        ASSERT_EQ(static_cast<uint8_t>(i * 7 + i / 251), abyTaken[i]) << "at byte " << i;
+        ASSERT_EQ(fnStreamByte(i), abyTaken[i]) << "at byte " << i;
 }
 
 TEST_F(CommTRCTest, AccumulatorKeepsTheFirst4096BytesAndDropsTheRest)
 {
-    struct Row
+    const uint32_t ADWROWS[][2] = {{1, 4100}, {4096, 2}, {100, 41}}; // chunk size, chunks
+    for (const auto& adwRow : ADWROWS)
     {
-        uint32_t dwChunk;
-        uint32_t dwChunks;
-    };
-    const Row astRows[] = {{1, 4100}, {4096, 2}, {100, 41}};
-    for (const Row& stRow : astRows)
-    {
-        SCOPED_TRACE(stRow.dwChunk);
+        SCOPED_TRACE(adwRow[0]);
         g_stTRC.fnRxDataClear();
-        uint32_t dwSent = 0;
-        for (uint32_t c = 0; c < stRow.dwChunks; ++c)
-        {
-            for (uint32_t i = 0; i < stRow.dwChunk; ++i, ++dwSent)
-                g_stTRC.m_stRx.m_achRxBuf[i] = static_cast<uint8_t>(dwSent % 253);
-            g_stTRC.m_stRx.m_dwRxRead = stRow.dwChunk;
-            g_stTRC.fnRxDataAppend();
-        }
-        ASSERT_EQ(RX_BUF_SIZE, g_stTRC.m_stRx.m_dwRxDataLen.load());
+        for (uint32_t c = 0; c < adwRow[1]; ++c)
+            fnAppend(c * adwRow[0], adwRow[0]);
         uint8_t abyOut[RX_BUF_SIZE];
         ASSERT_EQ(RX_BUF_SIZE, g_stTRC.fnRxDataTake(abyOut));
         for (uint32_t i = 0; i < RX_BUF_SIZE; ++i)
-            ASSERT_EQ(i % 253, abyOut[i]) << "at byte " << i;
+            ASSERT_EQ(fnStreamByte(i), abyOut[i]) << "at byte " << i;
         EXPECT_EQ(0u, g_stTRC.m_stRx.m_dwRxDataLen.load());
     }
 }
@@ -172,19 +161,16 @@ TEST_F(CommTRCTest, AccumulatorKeepsTheFirst4096BytesAndDropsTheRest)
 // receive thread within one wait; the read it left behind never completes into the record.
 TEST_F(CommTRCTest, ReceiveThreadCollectsAReplyAndItsLastReadDiesWithIt)
 {
-    if (!SimReady())
+    if (!m_stBus.Available() || !m_stBus.Reset("01,4652,ascii,9600"))
         GTEST_SKIP() << "no bus simulator (run scripts/win32-tests)";
-    SimPort stPort(3);
+    SimPort stPort(INDEX_9600);
     ASSERT_TRUE(stPort.IsOpen());
     MessageCapture stCapture;
     ASSERT_EQ(0, fnCommPairStart(g_stTRC, NULL, REQUEST_PAIR));
     Sleep(100);
     ASSERT_TRUE(fnPortWrite("$01M\r"));
-    for (DWORD dwStart = GetTickCount(); g_stTRC.m_stRx.m_dwRxDataLen.load() < 8;)
-    {
-        ASSERT_LT(GetTickCount() - dwStart, 2000u) << "the reply never reached the record";
-        Sleep(5);
-    }
+    ASSERT_TRUE(fnWaitUntil([] { return g_stTRC.m_stRx.m_dwRxDataLen.load() >= 8; }, 2000))
+        << "the reply never reached the record";
     Sleep(50);
     EXPECT_EQ(std::string("!014652\r"),
               std::string(reinterpret_cast<const char*>(g_stTRC.m_stRx.m_achRxData),
@@ -195,11 +181,9 @@ TEST_F(CommTRCTest, ReceiveThreadCollectsAReplyAndItsLastReadDiesWithIt)
     DWORD dwStop = GetTickCount();
     g_stTRC.fnStop();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_stTRC.m_stTx.m_hThread, 2000));
-    DWORD dwTx = GetTickCount() - dwStop;
+    EXPECT_LE(GetTickCount() - dwStop, 100u) << "the request event was not set by the stop";
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_stTRC.m_stRx.m_hThread, 2000));
-    DWORD dwRx = GetTickCount() - dwStop;
-    EXPECT_LE(dwTx, 100u) << "the request event was not set by the stop";
-    EXPECT_LE(dwRx, COMM_WAIT_MS + 200) << "the receive thread outlived one wait";
+    EXPECT_LE(GetTickCount() - dwStop, COMM_WAIT_MS + 200) << "the receive thread outlived a wait";
     DWORD dwCode = 0;
     GetExitCodeThread(g_stTRC.m_stRx.m_hThread, &dwCode);
     EXPECT_EQ(1u, dwCode);
@@ -220,21 +204,22 @@ TEST_F(CommTRCTest, ReceiveThreadCollectsAReplyAndItsLastReadDiesWithIt)
 TEST_F(CommTRCTest, ANewPairWaitsForTheOldOneOrIsRefusedWithAMessage)
 {
     WNDCLASSA stClass = {};
-    stClass.lpfnWndProc = fnPeerProc;
+    stClass.lpfnWndProc = [](HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) -> LRESULT
+    {
+        g_nPeerMessages += uMsg == WM_USER ? 1 : 0;
+        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    };
     stClass.hInstance = GetModuleHandleA(NULL);
     stClass.lpszClassName = "VqPairPeer";
     RegisterClassA(&stClass);
     g_hPeer = CreateWindowExA(0, "VqPairPeer", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL,
                               stClass.hInstance, NULL);
     ASSERT_NE(g_hPeer, (HWND)NULL);
-    struct Releaser
+    LPTHREAD_START_ROUTINE pfnRelease = [](LPVOID) -> DWORD
     {
-        static DWORD WINAPI Run(LPVOID)
-        {
-            Sleep(400);
-            SetEvent(g_hRelease);
-            return 0;
-        }
+        Sleep(400);
+        SetEvent(g_hRelease);
+        return 0;
     };
     for (const bool bReleased : {true, false})
     {
@@ -244,7 +229,7 @@ TEST_F(CommTRCTest, ANewPairWaitsForTheOldOneOrIsRefusedWithAMessage)
         MessageCapture stCapture;
         ASSERT_EQ(0, fnCommPairStart(g_stTRC, NULL, STUBBORN_PAIR));
         HANDLE hOldTx = g_stTRC.m_stTx.m_hThread;
-        HANDLE hReleaser = bReleased ? CreateThread(NULL, 0, Releaser::Run, NULL, 0, NULL) : NULL;
+        HANDLE hReleaser = bReleased ? CreateThread(NULL, 0, pfnRelease, NULL, 0, NULL) : NULL;
         const DWORD dwStart = GetTickCount();
         EXPECT_EQ(bReleased ? 0 : 1, fnCommPairStart(g_stTRC, NULL, IDLE_PAIR));
         const DWORD dwSpent = GetTickCount() - dwStart;
@@ -282,9 +267,7 @@ HANDLE fnFailingCreate(LPTHREAD_START_ROUTINE pfnProc, DWORD* pdwId)
 {
     int nIndex = static_cast<int>(g_apfnCreated.size());
     g_apfnCreated.push_back(pfnProc);
-    if (nIndex == g_nFailAt)
-        return NULL;
-    return CreateThread(NULL, 0, pfnProc, NULL, 0, pdwId);
+    return nIndex == g_nFailAt ? NULL : CreateThread(NULL, 0, pfnProc, NULL, 0, pdwId);
 }
 } // namespace
 
@@ -308,10 +291,10 @@ TEST_F(CommTRCTest, WhenTheSecondThreadCannotBeCreatedTheFirstIsStopped)
         g_apfnCreated.clear();
         g_nFailAt = stRow.nFailAt;
         fnCommSetCreateThreadHook(fnFailingCreate);
-        const CommPairDesc stDesc = {fnIdleRx, fnRequestTx, stRow.bRxFirst, "TX_CREATE",
-                                     "RX_CREATE"};
         // fnIdleRx as transmit and fnRequestTx as receive: both end on their run flag alone
         // (the latter through the request event the stop sets).
+        const CommPairDesc stDesc = {fnIdleRx, fnRequestTx, stRow.bRxFirst, "TX_CREATE",
+                                     "RX_CREATE"};
         EXPECT_EQ(1, fnCommPairStart(g_stTRC, NULL, stDesc));
         fnCommSetCreateThreadHook(nullptr);
         ASSERT_EQ(1, stCapture.Count());
@@ -322,11 +305,8 @@ TEST_F(CommTRCTest, WhenTheSecondThreadCannotBeCreatedTheFirstIsStopped)
         EXPECT_EQ(0u, g_stTRC.m_stTx.m_bRun.load());
         EXPECT_EQ(0u, g_stTRC.m_stRx.m_bRun.load());
         HANDLE hLeft = stRow.bRxFirst ? g_stTRC.m_stRx.m_hThread : g_stTRC.m_stTx.m_hThread;
-        if (stRow.nFailAt == 1) // the first thread was made
-        {
-            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hLeft, 1000))
-                << "the first thread runs on alone";
-        }
+        // The first thread, when it was made, must not run on alone.
+        EXPECT_TRUE(stRow.nFailAt == 0 || WaitForSingleObject(hLeft, 1000) == WAIT_OBJECT_0);
         EXPECT_FALSE(fnCommPairRunning(g_stTRC));
     }
 }
