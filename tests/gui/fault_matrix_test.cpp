@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 
 namespace
 {
@@ -222,10 +221,12 @@ std::vector<std::string> fnStatFields(unsigned pid)
 }
 
 // The Linux process of the program: the newest live one that runs VQ4600Utility.exe with this
-// Wine prefix in its environment; 0 when there is none.
+// Wine prefix and this test COM in its environment (a second driver may run the program on
+// another COM at the same time); 0 when there is none.
 unsigned fnLinuxPid()
 {
     const std::string prefix = "WINEPREFIX=" + fnNarrow(fnEnv(L"WINEPREFIX")) + '\0';
+    const std::string com = "VQ_TEST_COM=" + std::to_string(gui::fnTestCom()) + '\0';
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW(L"Z:\\proc\\*", &fd);
     unsigned best = 0;
@@ -237,7 +238,8 @@ unsigned fnLinuxPid()
         std::vector<std::string> f = pid ? fnStatFields(pid) : std::vector<std::string>();
         if (f.size() > 19 && f[0] != "Z" && std::stoull(f[19]) >= bestStart &&
             fnReadFile(dir + L"\\cmdline").find("VQ4600Utility.exe") != std::string::npos &&
-            fnReadFile(dir + L"\\environ").find(prefix) != std::string::npos)
+            fnReadFile(dir + L"\\environ").find(prefix) != std::string::npos &&
+            fnReadFile(dir + L"\\environ").find(com) != std::string::npos)
             best = pid, bestStart = std::stoull(f[19]);
     }
     if (h != INVALID_HANDLE_VALUE)
@@ -294,20 +296,10 @@ class FaultMatrixTest : public GuiTest
             ms, [] { return false; }, seen);
     }
 
-    // Reads and dismisses the message boxes up now (the first may take `firstMs` to come up);
-    // their texts joined. A box that comes later is found before the next cell.
+    // The message boxes up now, read and dismissed (a later one is found before the next cell).
     std::string TakeBoxes(DWORD firstMs = 0, int* pCount = nullptr)
     {
-        std::string texts;
-        for (HWND box; (box = app.WaitMessageBox(texts.empty() ? firstMs : 0)) != nullptr;)
-        {
-            MessageBoxInfo info = app.ReadMessageBox(box);
-            texts += (texts.empty() ? "" : " / ") + U8(info.caption) + ": " + U8(info.text);
-            app.CloseDialog(box);
-            if (pCount)
-                ++*pCount;
-        }
-        return texts;
+        return U8(gui::fnTakeBoxes(app, firstMs, pCount));
     }
 
     bool Fault(const Cell& c)
@@ -381,10 +373,7 @@ class FaultMatrixTest : public GuiTest
         HWND dlg = app.WaitDialog(gui::fnText(TXT_TERM_CAPTION));
         if (!dlg)
             return nullptr;
-        HWND combo = GuiDriver::Item(dlg, IDC_TERM_PROTOCOL);
-        GuiDriver::ComboSelect(combo, protocol);
-        PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_TERM_PROTOCOL, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(combo));
+        gui::fnChooseTermProtocol(dlg, protocol);
         const wchar_t* mode = protocol == 2 ? L"(HEX)" : L"(ASCII)";
         GuiDriver::WaitUntil(
             [&] { return GuiDriver::Text(GuiDriver::Item(dlg, IDC_TERM_CMD_MODE)) == mode; }, 2000);

@@ -56,7 +56,7 @@ TEST_F(SmokeTest, PortListFileAndAboutAsTheRealProgramShowsThem)
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring saved =
-        temp + std::wstring(L"vq-smoke-") + std::to_wstring(GetCurrentProcessId());
+        temp + std::wstring(L"vq-smoke-list-") + std::to_wstring(GetCurrentProcessId());
     app.PostCommand(IDM_LIST_SAVE);
     GUI_ASSERT(gui::fnChooseFile(app, gui::fnText(TXT_SLI_SAVE_TITLE), saved, error));
     EXPECT_TRUE(GuiDriver::WaitUntil([&] { return fnFileSize(saved + L".sli") == kSliSize; }, 3000))

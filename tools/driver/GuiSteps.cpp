@@ -144,6 +144,30 @@ bool fnChooseFile(GuiDriver& app, const std::wstring& title, const std::wstring&
     return false;
 }
 
+std::wstring fnTakeBoxes(GuiDriver& app, DWORD firstMs, int* pCount)
+{
+    std::wstring texts;
+    for (HWND box; (box = app.WaitMessageBox(texts.empty() ? firstMs : 0)) != nullptr;)
+    {
+        MessageBoxInfo info = app.ReadMessageBox(box);
+        texts += (texts.empty() ? L"" : L" / ") + info.caption + L": " + info.text;
+        app.CloseDialog(box);
+        if (pCount)
+        {
+            ++*pCount;
+        }
+    }
+    return texts;
+}
+
+void fnChooseTermProtocol(HWND hTerminal, int index)
+{
+    HWND combo = GuiDriver::Item(hTerminal, IDC_TERM_PROTOCOL);
+    GuiDriver::ComboSelect(combo, index);
+    PostMessageW(hTerminal, WM_COMMAND, MAKEWPARAM(IDC_TERM_PROTOCOL, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
 void fnWaitSearchPairEnd()
 {
     Sleep(1000);
