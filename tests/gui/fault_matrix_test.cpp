@@ -13,8 +13,10 @@
 // "cut=2 delay=700 refuse=02") adds a column for each: every row runs under it, may show any
 // message, and must stay responsive, close, and keep working.
 #include "tests/gui/GuiFixture.h"
+#include "tools/driver/ResourceProbe.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -205,19 +207,20 @@ bool fnWanted(const wchar_t* var, const std::string& name)
     return list.empty() || ("," + list + ",").find("," + name + ",") != std::string::npos;
 }
 
-// Fields of /proc/PID/stat after the command name: [0] is field 3 (state).
-std::vector<std::string> fnStatFields(unsigned pid)
+// From /proc/PID/stat: the state, the CPU time in ms (utime + stime, ticks of 10 ms) and the
+// start time; false when the process is not there.
+bool fnStat(unsigned pid, char& state, long long& cpuMs, unsigned long long& start)
 {
-    std::string stat = fnReadFile(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\stat") + ' ';
-    std::vector<std::string> out;
+    std::string stat = fnReadFile(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\stat");
     size_t at = stat.rfind(')');
-    for (at = at == std::string::npos ? stat.size() : at + 2; at < stat.size();)
-    {
-        size_t end = stat.find(' ', at);
-        out.push_back(stat.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
+    unsigned long long utime = 0, stime = 0;
+    bool ok =
+        pid && at != std::string::npos &&
+        sscanf(stat.c_str() + at + 1,
+               " %c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu %*d %*d %*d %*d %*d %*d %llu",
+               &state, &utime, &stime, &start) == 4;
+    cpuMs = static_cast<long long>(utime + stime) * 10;
+    return ok;
 }
 
 // The Linux process of the program: the newest live one that runs VQ4600Utility.exe with this
@@ -235,12 +238,14 @@ unsigned fnLinuxPid()
     {
         unsigned pid = wcstoul(fd.cFileName, nullptr, 10);
         std::wstring dir = L"Z:\\proc\\" + std::wstring(fd.cFileName);
-        std::vector<std::string> f = pid ? fnStatFields(pid) : std::vector<std::string>();
-        if (f.size() > 19 && f[0] != "Z" && std::stoull(f[19]) >= bestStart &&
+        std::string env = fnReadFile(dir + L"\\environ");
+        char state = 0;
+        long long cpu = 0;
+        unsigned long long start = 0;
+        if (fnStat(pid, state, cpu, start) && state != 'Z' && start >= bestStart &&
             fnReadFile(dir + L"\\cmdline").find("VQ4600Utility.exe") != std::string::npos &&
-            fnReadFile(dir + L"\\environ").find(prefix) != std::string::npos &&
-            fnReadFile(dir + L"\\environ").find(com) != std::string::npos)
-            best = pid, bestStart = std::stoull(f[19]);
+            env.find(prefix) != std::string::npos && env.find(com) != std::string::npos)
+            best = pid, bestStart = start;
     }
     if (h != INVALID_HANDLE_VALUE)
         FindClose(h);
@@ -349,12 +354,18 @@ class FaultMatrixTest : public GuiTest
                 [&] { return IsWindowEnabled(GuiDriver::Item(dlg, IDC_SET_WRITE)) != FALSE; },
                 2000))
             seen += " the write button stayed off after the report;";
-        GuiDriver::Click(dlg, IDCANCEL);
-        if (!app.WaitGone(dlg, 1000))
-            seen += " Cancel did not close the dialog within 1 s;";
+        CloseWith(dlg, IDCANCEL, 1000, seen);
         if (pSeen)
             *pSeen += seen;
         return seen.empty() || pSeen ? boxes : "";
+    }
+
+    // Presses a window's close button; notes it when the window did not go within `ms`.
+    void CloseWith(HWND dlg, int button, DWORD ms, std::string& seen)
+    {
+        GuiDriver::Click(dlg, button);
+        if (!app.WaitGone(dlg, ms))
+            seen += " its close button did not close it within " + std::to_string(ms) + " ms;";
     }
 
     static bool Listed(const std::vector<std::wstring>& list, const char* address)
@@ -365,31 +376,10 @@ class FaultMatrixTest : public GuiTest
                            { return l.find(tag) != std::wstring::npos; });
     }
 
-    // Opens the Terminal and chooses the protocol; the box empties itself in its first
-    // 500 ms without data.
-    HWND OpenTerminal(int protocol)
-    {
-        app.PostCommand(IDM_TERMINAL);
-        HWND dlg = app.WaitDialog(gui::fnText(TXT_TERM_CAPTION));
-        if (!dlg)
-            return nullptr;
-        gui::fnChooseTermProtocol(dlg, protocol);
-        const wchar_t* mode = protocol == 2 ? L"(HEX)" : L"(ASCII)";
-        GuiDriver::WaitUntil(
-            [&] { return GuiDriver::Text(GuiDriver::Item(dlg, IDC_TERM_CMD_MODE)) == mode; }, 2000);
-        Sleep(600);
-        return dlg;
-    }
-
-    // Types the name query of the terminal row's module ("$02M" or "03 46 00") and sends it,
-    // once or continuously; `interval` (ms) goes into the interval box unless null.
+    // The name query of a terminal row's module, sent once or continuously.
     static void TermSend(HWND dlg, int protocol, bool continuous, const wchar_t* interval)
     {
-        GuiDriver::SetText(GuiDriver::Item(dlg, IDC_TERM_COMMAND),
-                           protocol == 2 ? L"03 46 00" : L"$02M");
-        if (interval)
-            GuiDriver::SetText(GuiDriver::Item(dlg, IDC_TERM_INTERVAL), interval);
-        GuiDriver::Click(dlg, continuous ? IDC_TERM_CONTINUOUS : IDC_TERM_SEND);
+        gui::fnTermSend(dlg, protocol == 2 ? L"03 46 00" : L"$02M", continuous, interval);
     }
     static std::wstring TermShown(HWND dlg)
     {
@@ -406,7 +396,7 @@ class FaultMatrixTest : public GuiTest
         case Feature::Set:
             return OpenForEntry(r.entry, IDM_MODULE_SET, gui::fnText(TXT_MODULE_SET));
         case Feature::Term:
-            return OpenTerminal(r.entry);
+            return gui::fnOpenTerminal(app, r.entry, error);
         case Feature::Search:
             return gui::fnStartSearch(app, L"00", error);
         }
@@ -422,26 +412,17 @@ class FaultMatrixTest : public GuiTest
     // utime + stime in ticks of 10 ms); -1 when its process was not found.
     long long LinuxCpuMs()
     {
-        std::vector<std::string> f = fnStatFields(m_linuxPid);
-        if (f.size() < 13)
-            f = fnStatFields(m_linuxPid = fnLinuxPid());
-        return f.size() < 13 ? -1 : (std::stoll(f[11]) + std::stoll(f[12])) * 10;
+        char state;
+        long long ms;
+        unsigned long long start;
+        if (!fnStat(m_linuxPid, state, ms, start) &&
+            !fnStat(m_linuxPid = fnLinuxPid(), state, ms, start))
+            return -1;
+        return ms;
     }
 
     // The same through the Win32 API (Wine's own count), for the printed figures.
-    ULONGLONG WinCpuMs()
-    {
-        HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, app.Pid());
-        FILETIME created, ended, kernel, user;
-        ULONGLONG ms = 0;
-        if (h && GetProcessTimes(h, &created, &ended, &kernel, &user))
-            ms = ((ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
-                  (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime)) /
-                 10000;
-        if (h)
-            CloseHandle(h);
-        return ms;
-    }
+    long long WinCpuMs() { return llround(ResourceProbe(app.Pid()).CpuSeconds() * 1000); }
 
     // After a cell: the list still holds the bus and the program answers.
     std::string CheckAfter(std::string seen, const std::string& ok)
@@ -585,9 +566,7 @@ std::string FaultMatrixTest::RunTerm(const Cell& c)
     std::string boxes = TakeBoxes();
     if (!boxes.empty())
         seen += " unexpected message '" + boxes + "';";
-    GuiDriver::Click(dlg, IDC_TERM_EXIT);
-    if (!app.WaitGone(dlg, 1000))
-        seen += " Exit did not close the terminal within 1 s;";
+    CloseWith(dlg, IDC_TERM_EXIT, 1000, seen);
     Clear(c);
     return CheckAfter(seen, c.expect == Expect::Capped ? "ok: capped " + std::to_string(text.size())
                                                        : "ok: as received");
@@ -619,7 +598,7 @@ std::string FaultMatrixTest::RunPulled(const Cell& c)
     else
         Sleep(300); // an IO window or the search is polling, the settings wait for their reply
     long long linux0 = LinuxCpuMs();
-    ULONGLONG win0 = WinCpuMs();
+    long long win0 = WinCpuMs();
     if (linux0 < 0)
         seen += " the program's Linux process was not found;";
     std::wstring port = L"\\\\.\\COM" + std::to_wstring(gui::fnTestCom());
@@ -641,7 +620,7 @@ std::string FaultMatrixTest::RunPulled(const Cell& c)
     Watch(
         5000, [&] { return follow() && false; }, seen);
     long long cpu = LinuxCpuMs() - linux0;
-    ULONGLONG winCpu = WinCpuMs() - win0;
+    long long winCpu = WinCpuMs() - win0;
     Watch(3000, follow, seen);
     if (cpu > 250)
         seen +=
@@ -651,11 +630,7 @@ std::string FaultMatrixTest::RunPulled(const Cell& c)
     if (r.kind == Feature::Io && !closedAfter)
         seen += " the IO window stayed open;";
     if (IsWindow(open) && IsWindowVisible(open))
-    {
-        GuiDriver::Click(open, CloseButton(r.kind));
-        if (!app.WaitGone(open, r.kind == Feature::Search ? 3000 : 1000))
-            seen += " its button did not close the window;";
-    }
+        CloseWith(open, CloseButton(r.kind), r.kind == Feature::Search ? 3000 : 1000, seen);
     if (!IsWindow(app.MainWindow()))
         return "FAIL the program ended" + seen;
     if (!sim.Command("plug"))
@@ -692,11 +667,7 @@ std::string FaultMatrixTest::RunCopes(const Cell& c)
     Pause(4000, seen);
     std::string boxes = TakeBoxes();
     if (open && IsWindow(open) && IsWindowVisible(open))
-    {
-        GuiDriver::Click(open, CloseButton(r.kind));
-        if (!app.WaitGone(open, 3000))
-            seen += " its button did not close the window within 3 s;";
-    }
+        CloseWith(open, CloseButton(r.kind), 3000, seen);
     boxes += TakeBoxes();
     Clear(c);
     std::string rule = c.rule;

@@ -307,19 +307,17 @@ int fnLineCount(const std::wstring& text)
 // VQ-4624 at 03, the CRC appended by the program).
 void ShotRun::ShowTerminal()
 {
-    m_app.PostCommand(IDM_TERMINAL);
-    HWND dlg = m_app.WaitDialog(L"\x7ec8  \x7aef", 3000);
+    std::wstring why;
+    HWND dlg = gui::fnOpenTerminal(m_app, 0, why);
     if (!dlg)
     {
         printf("shots: terminal not available\n");
         return;
     }
-    Sleep(600); // the box is emptied at the first 500 ms without data
     HWND box = GuiDriver::Item(dlg, IDC_TERM_RETURN);
     auto send = [&](const wchar_t* command, int lines)
     {
-        GuiDriver::SetText(GuiDriver::Item(dlg, IDC_TERM_COMMAND), command);
-        GuiDriver::Click(dlg, IDC_TERM_SEND);
+        gui::fnTermSend(dlg, command);
         GuiDriver::WaitUntil([&] { return fnLineCount(GuiDriver::Text(box)) >= lines; }, 3000);
     };
     send(L"$01M", 1);
