@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace
 {
@@ -687,8 +688,8 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
     ASSERT_EQ(4u, gui::fnModuleList(app).size());
     app.PostCommand(IDM_LIST_SAVE);
     GUI_ASSERT(gui::fnChooseFile(app, gui::fnText(TXT_SLI_SAVE_TITLE), m_sli, error));
-    std::vector<std::string> columns, rules;
-    std::vector<double> seconds; // the time each column took
+    std::vector<std::string> rules;
+    std::map<std::string, double> seconds; // the time each column took
     std::vector<Cell> cells(std::begin(kCells), std::end(kCells));
     std::vector<Cell> extra = fnExtraCells(rules);
     cells.insert(cells.end(), extra.begin(), extra.end());
@@ -730,15 +731,12 @@ TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
         EXPECT_EQ(0u, result.rfind("ok", 0)) << result << "\n" << U8(app.Describe());
         flooded = flooded || fnColumn(c) == "flood";
         last = std::string(c.row) + " / " + c.rule;
-        size_t at = std::find(columns.begin(), columns.end(), fnColumn(c)) - columns.begin();
-        if (at == columns.size())
-            columns.push_back(fnColumn(c)), seconds.push_back(0);
-        seconds[at] += took;
+        seconds[fnColumn(c)] += took;
         ASSERT_TRUE(IsWindow(app.MainWindow())) << "the program ended";
     }
     EXPECT_EQ("", TakeBoxes(300)) << "a message after " << last;
     printf("slowest main window answer %llu ms; seconds a column:", m_slowest);
-    for (size_t i = 0; i < columns.size(); ++i)
-        printf(" %s %.0f", columns[i].c_str(), seconds[i]);
+    for (const auto& column : seconds)
+        printf(" %s %.0f", column.first.c_str(), column.second);
     printf("\n");
 }
