@@ -6,10 +6,11 @@
 // ignored), answer the main window within 1 s the whole time, keep its module list, and not
 // crash. A pulled adapter must be told once, an IO window must close by itself, the program must
 // stay under 5 % of a core as Linux counts it, and after "plug" COM Close and COM Open must work
-// (proved by a search of one module; the list then comes back from a file saved at the start).
+// (the list comes back from a file saved at the start; one settings exchange with 04 proves the
+// line). A message box found up at the start of a cell came after the last one had ended.
 //
 // VQ_MATRIX_ROWS (a comma-separated list of row names, e.g. "Set 4624,Term 4618") runs only
-// those rows. VQ_MATRIX_FAULTS (simulator fault rules after "ADDR:", space-separated, e.g.
+// those rows (scripts/gui-tests gives each of its two lanes its rows this way). VQ_MATRIX_FAULTS (simulator fault rules after "ADDR:", space-separated, e.g.
 // "cut=2 delay=700 refuse=02") adds a column for each: every row runs under it, may show any
 // message, and must stay responsive, close, and keep working.
 #include "tests/gui/GuiFixture.h"
