@@ -10,9 +10,10 @@
 // line). A message box found up at the start of a cell came after the last one had ended.
 //
 // VQ_MATRIX_ROWS (a comma-separated list of row names, e.g. "Set 4624,Term 4618") runs only
-// those rows (scripts/gui-tests gives each of its two lanes its rows this way). VQ_MATRIX_FAULTS (simulator fault rules after "ADDR:", space-separated, e.g.
-// "cut=2 delay=700 refuse=02") adds a column for each: every row runs under it, may show any
-// message, and must stay responsive, close, and keep working.
+// those rows (scripts/gui-tests gives each of its two lanes its rows this way). VQ_MATRIX_FAULTS
+// (simulator fault rules after "ADDR:", space-separated, e.g. "cut=2 delay=700 refuse=02") adds a
+// column for each: every row runs under it, may show any message, and must stay responsive, close,
+// and keep working.
 #include "tests/gui/GuiFixture.h"
 #include "tools/driver/ResourceProbe.h"
 
@@ -259,14 +260,6 @@ unsigned fnLinuxPid()
 class FaultMatrixTest : public GuiTest
 {
   protected:
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        m_sli = temp + std::wstring(L"vq-matrix-") + std::to_wstring(GetCurrentProcessId());
-    }
-
     void TearDown() override
     {
         sim.Command("plug");
@@ -391,18 +384,13 @@ class FaultMatrixTest : public GuiTest
     // Opens the feature window of a cell (for the search: its progress dialog).
     HWND OpenFeature(const Row& r)
     {
-        switch (r.kind)
-        {
-        case Feature::Io:
-            return OpenForEntry(r.entry, IDM_IO_CONTROL, gui::fnText(TXT_IO_CONTROL));
-        case Feature::Set:
-            return OpenForEntry(r.entry, IDM_MODULE_SET, gui::fnText(TXT_MODULE_SET));
-        case Feature::Term:
+        bool io = r.kind == Feature::Io;
+        if (r.kind == Feature::Term)
             return gui::fnOpenTerminal(app, r.entry, error);
-        case Feature::Search:
+        if (r.kind == Feature::Search)
             return gui::fnStartSearch(app, L"00", error);
-        }
-        return nullptr;
+        return OpenForEntry(r.entry, io ? IDM_IO_CONTROL : IDM_MODULE_SET,
+                            gui::fnText(io ? TXT_IO_CONTROL : TXT_MODULE_SET));
     }
 
     static int CloseButton(Feature kind)
@@ -417,10 +405,8 @@ class FaultMatrixTest : public GuiTest
         char state;
         long long ms;
         unsigned long long start;
-        if (!fnStat(m_linuxPid, state, ms, start) &&
-            !fnStat(m_linuxPid = fnLinuxPid(), state, ms, start))
-            return -1;
-        return ms;
+        m_linuxPid = m_linuxPid ? m_linuxPid : fnLinuxPid();
+        return fnStat(m_linuxPid, state, ms, start) ? ms : -1;
     }
 
     // The same through the Win32 API (Wine's own count), for the printed figures.
@@ -683,6 +669,9 @@ std::string FaultMatrixTest::RunCopes(const Cell& c)
 
 TEST_F(FaultMatrixTest, EveryFeatureUnderEveryFault)
 {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    m_sli = temp + std::wstring(L"vq-matrix-") + std::to_wstring(GetCurrentProcessId());
     OPEN_SIM_PORT();
     m_bBusChanged = true; // the faults go with the default bus at the end
     GUI_ASSERT(gui::fnSearch(app, L"00", L"05", error));
