@@ -15,14 +15,6 @@ void GuiTest::TearDown()
     }
 }
 
-std::vector<MenuEntry> GuiTest::Menu()
-{
-    std::vector<MenuEntry> items;
-    std::wstring why;
-    EXPECT_TRUE(MenuProbe::Read(app.MainWindow(), items, why)) << U8(why);
-    return items;
-}
-
 void GuiTest::OpenSimPort()
 {
     int com = gui::fnTestCom();

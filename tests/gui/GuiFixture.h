@@ -5,7 +5,6 @@
 #include "tools/driver/GuiDriver.h"
 #include "tools/driver/GuiSteps.h"
 #include "tools/driver/GuiTexts.h"
-#include "tests/gui/MenuProbe.h"
 #include "tools/driver/SimControl.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +24,6 @@ class GuiTest : public ::testing::Test
     void SetUp() override;
     void TearDown() override;
 
-    // The menu tree read from the program; an empty list records a failure.
-    std::vector<MenuEntry> Menu();
     // Opens the simulated port at 9600 baud; skips the case when VQ_TEST_COM is unset.
     void OpenSimPort();
     // Selects a line of the module list, sends the command and waits for its dialog.

@@ -144,6 +144,57 @@ bool fnChooseFile(GuiDriver& app, const std::wstring& title, const std::wstring&
     return false;
 }
 
+std::wstring fnTakeBoxes(GuiDriver& app, DWORD firstMs, int* pCount)
+{
+    std::wstring texts;
+    for (HWND box; (box = app.WaitMessageBox(texts.empty() ? firstMs : 0)) != nullptr;)
+    {
+        MessageBoxInfo info = app.ReadMessageBox(box);
+        texts += (texts.empty() ? L"" : L" / ") + info.caption + L": " + info.text;
+        app.CloseDialog(box);
+        if (pCount)
+        {
+            ++*pCount;
+        }
+    }
+    return texts;
+}
+
+void fnChooseTermProtocol(HWND hTerminal, int index)
+{
+    HWND combo = GuiDriver::Item(hTerminal, IDC_TERM_PROTOCOL);
+    GuiDriver::ComboSelect(combo, index);
+    PostMessageW(hTerminal, WM_COMMAND, MAKEWPARAM(IDC_TERM_PROTOCOL, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+HWND fnOpenTerminal(GuiDriver& app, int protocol, std::wstring& error)
+{
+    app.PostCommand(IDM_TERMINAL);
+    HWND dlg = app.WaitDialog(fnText(TXT_TERM_CAPTION));
+    if (!dlg)
+    {
+        error = app.LastError();
+        return nullptr;
+    }
+    fnChooseTermProtocol(dlg, protocol);
+    const wchar_t* mode = protocol == 2 ? L"(HEX)" : L"(ASCII)";
+    GuiDriver::WaitUntil(
+        [&] { return GuiDriver::Text(GuiDriver::Item(dlg, IDC_TERM_CMD_MODE)) == mode; }, 2000);
+    Sleep(600);
+    return dlg;
+}
+
+void fnTermSend(HWND hTerminal, const wchar_t* command, bool continuous, const wchar_t* interval)
+{
+    GuiDriver::SetText(GuiDriver::Item(hTerminal, IDC_TERM_COMMAND), command);
+    if (interval)
+    {
+        GuiDriver::SetText(GuiDriver::Item(hTerminal, IDC_TERM_INTERVAL), interval);
+    }
+    GuiDriver::Click(hTerminal, continuous ? IDC_TERM_CONTINUOUS : IDC_TERM_SEND);
+}
+
 void fnWaitSearchPairEnd()
 {
     Sleep(1000);

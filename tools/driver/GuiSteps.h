@@ -36,6 +36,18 @@ bool fnSearch(GuiDriver& app, const std::wstring& start, const std::wstring& sto
 // Types a path into the common file dialog with this title and presses its OK button.
 bool fnChooseFile(GuiDriver& app, const std::wstring& title, const std::wstring& path,
                   std::wstring& error);
+// Reads and dismisses the message boxes up now, the first one waited for up to `firstMs`;
+// "caption: text" of each, joined by " / ", and their number added to *pCount.
+std::wstring fnTakeBoxes(GuiDriver& app, DWORD firstMs = 0, int* pCount = nullptr);
+// Chooses the terminal's protocol (0 VQASCII, 1 VQASCII-CHK, 2 Modbus RTU) as the list would.
+void fnChooseTermProtocol(HWND hTerminal, int index);
+// Opens the Terminal with this protocol, once it has emptied its return box (it does so in its
+// first 500 ms without data).
+HWND fnOpenTerminal(GuiDriver& app, int protocol, std::wstring& error);
+// Types a command into the terminal and sends it once, or continuously; `interval` (ms) goes
+// into the interval box unless null.
+void fnTermSend(HWND hTerminal, const wchar_t* command, bool continuous = false,
+                const wchar_t* interval = nullptr);
 // Waits out the search pair after a Stop at 9600 baud: the reply to the query in flight is still
 // recorded, within the reply wait (350 ms) and the closing pause (500 ms) after the progress
 // dialog has gone.

@@ -184,14 +184,7 @@ bool SoakSession::ReopenPort(std::wstring& error)
 
 std::wstring SoakSession::TakeMessageBox()
 {
-    HWND box = m_app.WaitMessageBox(0);
-    if (!box)
-    {
-        return L"";
-    }
-    MessageBoxInfo info = m_app.ReadMessageBox(box);
-    m_app.CloseDialog(box);
-    return info.caption + L": " + info.text;
+    return gui::fnTakeBoxes(m_app);
 }
 
 bool SoakSession::Responsive(DWORD ms)

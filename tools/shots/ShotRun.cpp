@@ -307,29 +307,24 @@ int fnLineCount(const std::wstring& text)
 // VQ-4624 at 03, the CRC appended by the program).
 void ShotRun::ShowTerminal()
 {
-    m_app.PostCommand(IDM_TERMINAL);
-    HWND dlg = m_app.WaitDialog(L"\x7ec8  \x7aef", 3000);
+    std::wstring why;
+    HWND dlg = gui::fnOpenTerminal(m_app, 0, why);
     if (!dlg)
     {
         printf("shots: terminal not available\n");
         return;
     }
-    Sleep(600); // the box is emptied at the first 500 ms without data
-    HWND box = GuiDriver::Item(dlg, 1075);
+    HWND box = GuiDriver::Item(dlg, IDC_TERM_RETURN);
     auto send = [&](const wchar_t* command, int lines)
     {
-        GuiDriver::SetText(GuiDriver::Item(dlg, 1078), command);
-        GuiDriver::Click(dlg, 1070);
+        gui::fnTermSend(dlg, command);
         GuiDriver::WaitUntil([&] { return fnLineCount(GuiDriver::Text(box)) >= lines; }, 3000);
     };
     send(L"$01M", 1);
     send(L"$016", 2);
     Shoot(L"terminal_text");
-    HWND protocol = GuiDriver::Item(dlg, 1062);
-    GuiDriver::ComboSelect(protocol, 2);
-    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(1062, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(protocol));
-    GuiDriver::Click(dlg, 1076);
+    gui::fnChooseTermProtocol(dlg, 2);
+    GuiDriver::Click(dlg, IDC_TERM_CLEAR);
     GuiDriver::WaitUntil([&] { return GuiDriver::Text(box).empty(); }, 2000);
     send(L"03 46 00", 1);
     send(L"03 04 00 00 00 08", 2);
