@@ -10,14 +10,6 @@
 namespace
 {
 std::atomic<MessageCapture*> g_pstActive{nullptr};
-
-std::wstring fnWide(const char* pchGbk)
-{
-    static const int MAX_CHARS = 4096;
-    wchar_t awch[MAX_CHARS];
-    fnGbkToWide(pchGbk != nullptr ? pchGbk : "", awch, MAX_CHARS);
-    return awch;
-}
 } // namespace
 
 MessageCapture::MessageCapture() : m_astMessages{}, m_nCount(0)
@@ -36,20 +28,19 @@ MessageCapture::~MessageCapture()
 
 int MessageCapture::Hook(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
 {
-    MessageCapture* pstCapture = g_pstActive.load();
-    if (pstCapture != nullptr)
-        pstCapture->Record(hOwner, pchText, pchCaption, uType);
+    MessageCapture* pst = g_pstActive.load();
+    if (pst == nullptr)
+        return IDOK;
+    static const int MAX_CHARS = 4096;
+    wchar_t awchCaption[MAX_CHARS], awchText[MAX_CHARS];
+    fnGbkToWide(pchCaption != nullptr ? pchCaption : "", awchCaption, MAX_CHARS);
+    fnGbkToWide(pchText != nullptr ? pchText : "", awchText, MAX_CHARS);
+    EnterCriticalSection(&pst->m_csLock);
+    if (pst->m_nCount < MAX_MESSAGES)
+        pst->m_astMessages[pst->m_nCount] = {hOwner, awchCaption, awchText, uType & MB_ICONMASK};
+    ++pst->m_nCount;
+    LeaveCriticalSection(&pst->m_csLock);
     return IDOK;
-}
-
-void MessageCapture::Record(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
-{
-    CapturedMessage stMessage{hOwner, fnWide(pchCaption), fnWide(pchText), uType & MB_ICONMASK};
-    EnterCriticalSection(&m_csLock);
-    if (m_nCount < MAX_MESSAGES)
-        m_astMessages[m_nCount] = stMessage;
-    ++m_nCount;
-    LeaveCriticalSection(&m_csLock);
 }
 
 int MessageCapture::Count() const

@@ -11,6 +11,7 @@
 
 #include "serial/CommPort.h"
 #include "serial/CommSettings.h"
+#include "shell/FeatureCommands.h"
 #include "tests/win32/MessageCapture.h"
 #include "tools/driver/GuiDriver.h"
 
@@ -55,11 +56,6 @@ std::vector<std::string> TestListBox::Lines() const
     return asLines;
 }
 
-void TestListBox::Clear()
-{
-    SendMessageA(m_hList, LB_RESETCONTENT, 0, 0);
-}
-
 namespace
 {
 UINT_PTR g_uTimer = 0;
@@ -87,6 +83,23 @@ void LoopTimer::Cancel()
         KillTimer(NULL, g_uTimer);
     g_uTimer = 0;
     g_pfnAction = nullptr;
+}
+
+INT_PTR fnRunModal(int nTemplate, DLGPROC pfnProc, DWORD dwDelayMs, LoopTimer::Action pfnAction)
+{
+    if (pfnAction != nullptr)
+        LoopTimer::Start(dwDelayMs, pfnAction);
+    const INT_PTR nResult = fnShowDialog(nTemplate, NULL, pfnProc);
+    LoopTimer::Cancel();
+    return nResult;
+}
+
+RECT fnRectInParent(HWND hChild)
+{
+    RECT st = {};
+    GetWindowRect(hChild, &st);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hChild), reinterpret_cast<POINT*>(&st), 2);
+    return st;
 }
 
 bool fnPortWrite(const std::string& sFrame)

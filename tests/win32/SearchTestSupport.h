@@ -38,7 +38,6 @@ class TestListBox
     ~TestListBox();
     HWND Handle() const { return m_hList; }
     std::vector<std::string> Lines() const;
-    void Clear();
 
   private:
     HWND m_hList;
@@ -53,6 +52,13 @@ class LoopTimer
     static void Start(DWORD dwDelayMs, Action pfnAction);
     static void Cancel();
 };
+
+// Runs the dialog of nTemplate modally, without owner, as the program opens its dialogs; when
+// pfnAction is given, a LoopTimer calls it dwDelayMs after the start. Returns the dialog's result.
+INT_PTR fnRunModal(int nTemplate, DLGPROC pfnProc, DWORD dwDelayMs = 0,
+                   LoopTimer::Action pfnAction = nullptr);
+// The child's rectangle in its parent's client coordinates.
+RECT fnRectInParent(HWND hChild);
 
 // On the port the program opened: writes the frame and waits for the write; then collects
 // what comes back up to CR or until dwTimeoutMs, with the overlapped calls the workers use.

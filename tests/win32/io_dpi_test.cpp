@@ -12,6 +12,7 @@
 
 #include "io/IoDlgAnalog.h"
 #include "res/resource.h"
+#include "tests/win32/SearchTestSupport.h"
 
 namespace
 {
@@ -44,17 +45,9 @@ void fnAdd(RECT& st, LONG x0, LONG x1, LONG y)
           std::max(st.bottom, y + 1)};
 }
 
-RECT fnRectIn(HWND hDlg, HWND hChild)
-{
-    RECT st;
-    GetWindowRect(hChild, &st);
-    MapWindowPoints(NULL, hDlg, reinterpret_cast<POINT*>(&st), 2);
-    return st;
-}
-
 BOOL CALLBACK fnHideChild(HWND hChild, LPARAM lParam)
 {
-    reinterpret_cast<std::vector<RECT>*>(lParam)->push_back(fnRectIn(GetParent(hChild), hChild));
+    reinterpret_cast<std::vector<RECT>*>(lParam)->push_back(fnRectInParent(hChild));
     return ShowWindow(hChild, SW_HIDE), TRUE;
 }
 
@@ -117,7 +110,7 @@ TEST(AnalogDpiTest, ChartClearsEveryControlAndEachSquareSitsBesideItsBox)
         for (uint32_t k = 0; k < ANALOG_CHANNELS; ++k)
         {
             // The square: the channel's colour left of its box, one box height above and below.
-            const RECT stBox = fnRectIn(hDlg, stRow.pstView->m_ahPlot[k]);
+            const RECT stBox = fnRectInParent(stRow.pstView->m_ahPlot[k]);
             const LONG nHeight = stBox.bottom - stBox.top;
             RECT stSquare = EMPTY;
             for (LONG y = std::max(0L, stBox.top - nHeight); y < stBox.bottom + nHeight; ++y)

@@ -21,15 +21,6 @@
 
 namespace
 {
-// The child's place in its parent's client area.
-RECT fnPlace(HWND hChild)
-{
-    RECT st = {};
-    GetWindowRect(hChild, &st);
-    MapWindowPoints(HWND_DESKTOP, GetParent(hChild), reinterpret_cast<POINT*>(&st), 2);
-    return st;
-}
-
 // While set as the main window's procedure: records the commands instead of running them.
 std::vector<WPARAM> g_vwCommands;
 LRESULT CALLBACK fnRecordingProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -98,11 +89,11 @@ TEST_F(MainWindowTest, AResizeKeepsAHiddenToolbarHidden)
         for (const int nWidth : {900, 640})
             SetWindowPos(gstMainWindow.m_hWnd, nullptr, 0, 0, nWidth, 480,
                          SWP_NOMOVE | SWP_NOZORDER);
-        const RECT stToolbar = fnPlace(gstToolBarPanel.m_hPanel);
+        const RECT stToolbar = fnRectInParent(gstToolBarPanel.m_hPanel);
         EXPECT_EQ(bToolbar, stToolbar.bottom > stToolbar.top);
         UINT uState = GetMenuState(gstMainWindow.m_hMenu, IDM_TOOLBAR, MF_BYCOMMAND);
         EXPECT_EQ((uState & MF_CHECKED) != 0, bToolbar);
-        anTop[bToolbar] = fnPlace(gstListPanel.m_hPanel).top;
+        anTop[bToolbar] = fnRectInParent(gstListPanel.m_hPanel).top;
     }
     EXPECT_LT(anTop[0], anTop[1]);
 }
@@ -227,31 +218,28 @@ void fnCancelFeatureDialog()
 TEST_F(MainWindowTest, ListCommandsCheckSelectionAndModelAndOnlyClearEmptiesTheList)
 {
     const HWND hMain = gstMainWindow.m_hWnd, hPanel = gstListPanel.m_hPanel;
-    const struct
+    const struct Row
     {
         const char* pchName;
         uint32_t dwModuleType;
         int nSelect; // -1 no selection
         WPARAM wCommand;
-        bool bDialog;        // the feature's dialog opens (and is cancelled)
-        const char* pchText; // the one message's table name, when no dialog opens
-        UINT uIcon;
-        HWND hOwner;
-        LRESULT nLinesAfter;
+        bool bDialog;             // the feature's dialog opens (and is cancelled)
+        LRESULT nLinesAfter;      // of the two
+        const char* pchText = ""; // the one message's table name, when no dialog opens
+        UINT uIcon = 0;
+        HWND hOwner = NULL;
     } astRows[] = {
-        {"settings without selection", ModuleType4652, -1, IDM_MODULE_SET, false,
-         "TXT_NO_SELECTION", MB_ICONINFORMATION, hMain, 2},
-        {"io on unknown model", ModuleTypeUnknown, 1, IDM_IO_CONTROL, false,
-         "TXT_MODEL_UNSUPPORTED", MB_ICONQUESTION, hPanel, 2},
-        {"io on model code 5 does nothing", 5, 1, IDM_IO_CONTROL, false, nullptr, 0, NULL, 2},
-        {"io on a known model", ModuleType4652GD, 1, IDM_IO_CONTROL, true, nullptr, 0, NULL, 2},
-        {"settings on unknown model", ModuleTypeUnknown, 1, IDM_MODULE_SET, true, nullptr, 0, NULL,
-         2},
-        {"unassigned command id", ModuleType4652, -1, IDM_CLEAR_LIST + 1, false, nullptr, 0, NULL,
-         2},
-        {"clear list, notified", ModuleType4652, -1, MAKEWPARAM(IDM_CLEAR_LIST, 1), false, nullptr,
-         0, NULL, 2},
-        {"clear list", ModuleType4652, -1, IDM_CLEAR_LIST, false, nullptr, 0, NULL, 0},
+        {"settings without selection", ModuleType4652, -1, IDM_MODULE_SET, false, 2,
+         "TXT_NO_SELECTION", MB_ICONINFORMATION, hMain},
+        {"io on unknown model", ModuleTypeUnknown, 1, IDM_IO_CONTROL, false, 2,
+         "TXT_MODEL_UNSUPPORTED", MB_ICONQUESTION, hPanel},
+        {"io on model code 5 does nothing", 5, 1, IDM_IO_CONTROL, false, 2},
+        {"io on a known model", ModuleType4652GD, 1, IDM_IO_CONTROL, true, 2},
+        {"settings on unknown model", ModuleTypeUnknown, 1, IDM_MODULE_SET, true, 2},
+        {"unassigned command id", ModuleType4652, -1, IDM_CLEAR_LIST + 1, false, 2},
+        {"clear list, notified", ModuleType4652, -1, MAKEWPARAM(IDM_CLEAR_LIST, 1), false, 2},
+        {"clear list", ModuleType4652, -1, IDM_CLEAR_LIST, false, 0},
     };
     for (const auto& stRow : astRows)
     {
@@ -274,7 +262,7 @@ TEST_F(MainWindowTest, ListCommandsCheckSelectionAndModelAndOnlyClearEmptiesTheL
         if (stRow.bDialog) // what the feature's workers say is theirs
             continue;
         EXPECT_EQ(stCapture.Seen(),
-                  stRow.pchText == nullptr
+                  *stRow.pchText == '\0'
                       ? L""
                       : fnMessageLine(L"VQ4600Utility", fnTableText(stRow.pchText), stRow.uIcon,
                                       stRow.hOwner));

@@ -52,7 +52,6 @@ class ModuleSearchTest : public SimTest
     }
     void TearDown() override
     {
-        LoopTimer::Cancel();
         g_wStopCommand = IDOK;
         EXPECT_TRUE(fnCommPairWait(gstCommTRCModuleSearch, 3000));
         gstModuleSearch.m_hListBox = NULL;
@@ -67,11 +66,8 @@ class ModuleSearchTest : public SimTest
         m_dwStart = GetTickCount();
         if (Idm_ModuleSearch(NULL) != 0)
             return -1; // the handler has emptied the list
-        if (pfnAction != nullptr)
-            LoopTimer::Start(dwActionMs, pfnAction);
         INT_PTR nResult =
-            DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SEARCH_PROGRESS), NULL,
-                            SearchProgressDlgProc, 0);
+            fnRunModal(IDD_SEARCH_PROGRESS, SearchProgressDlgProc, dwActionMs, pfnAction);
         m_dwEnd = GetTickCount();
         return nResult;
     }
@@ -177,9 +173,9 @@ TEST_F(ModuleSearchTest, TheCreationFailureOfTheTransmitThreadIsReportedAndNothi
     {
         static HANDLE Create(LPTHREAD_START_ROUTINE pfnProc, DWORD* pdwId)
         {
-            if (pfnProc == CommThread_ModuleSearch_Tx)
-                return NULL;
-            return CreateThread(NULL, 0, pfnProc, NULL, 0, pdwId);
+            return pfnProc == CommThread_ModuleSearch_Tx
+                       ? NULL
+                       : CreateThread(NULL, 0, pfnProc, NULL, 0, pdwId);
         }
     };
     SimPort stPort(INDEX_115200);

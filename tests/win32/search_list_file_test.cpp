@@ -112,7 +112,7 @@ class SearchListFileTest : public ::testing::Test
     // dwCount records and their lines "[00H] VQ-4652GD", "[01H] ...".
     void FillList(uint32_t dwCount)
     {
-        m_stList.Clear();
+        SendMessageA(m_stList.Handle(), LB_RESETCONTENT, 0, 0);
         for (uint32_t i = 0; i < dwCount; ++i)
         {
             ModuleRecord& st = gstModuleList.m_astModule[i];
@@ -150,7 +150,6 @@ class SearchListFileTest : public ::testing::Test
 // is what was read.)
 TEST_F(SearchListFileTest, LoadRefusesBadFilesWithTheExactMessageAndKeepsTheList)
 {
-    const std::string sNone;
     const struct
     {
         const char* pchName;
@@ -159,15 +158,15 @@ TEST_F(SearchListFileTest, LoadRefusesBadFilesWithTheExactMessageAndKeepsTheList
         std::wstring wsMessage;
         uint32_t dwLines; // afterwards: the file's, or the 3 of the list kept
     } astRows[] = {
-        {"missing", sNone, m_sDir + "\\missing.sli", Error(OPEN_ERROR, LOAD_CAPTION), 3},
-        {"a folder", sNone, m_sDir, Error(OPEN_ERROR, LOAD_CAPTION), 3},
+        {"missing", "", m_sDir + "\\missing.sli", Error(OPEN_ERROR, LOAD_CAPTION), 3},
+        {"a folder", "", m_sDir, Error(OPEN_ERROR, LOAD_CAPTION), 3},
         // offset 0 of a process's memory is never mapped: the read itself fails
-        {"unreadable", sNone, "Z:\\proc\\self\\mem", Error(READ_ERROR, LOAD_CAPTION), 3},
-        {"empty.sli", sNone, sNone, Error(CONTENT_ERROR, LOAD_CAPTION), 3},
-        {"cut-record.sli", fnGoodFile(3).substr(0, 8 + 2 * RECORD_SIZE + 100), sNone,
+        {"unreadable", "", "Z:\\proc\\self\\mem", Error(READ_ERROR, LOAD_CAPTION), 3},
+        {"empty.sli", "", "", Error(CONTENT_ERROR, LOAD_CAPTION), 3},
+        {"cut-record.sli", fnGoodFile(3).substr(0, 8 + 2 * RECORD_SIZE + 100), "",
          Error(CONTENT_ERROR, LOAD_CAPTION), 3},
-        {"exact-records.sli", fnGoodFile(4).substr(0, 8 + 4 * RECORD_SIZE), sNone, L"", 4},
-        {"longer.sli", fnGoodFile(2) + std::string(5000, '\x5A'), sNone, L"", 2},
+        {"exact-records.sli", fnGoodFile(4).substr(0, 8 + 4 * RECORD_SIZE), "", L"", 4},
+        {"longer.sli", fnGoodFile(2) + std::string(5000, '\x5A'), "", L"", 2},
     };
     for (const auto& stRow : astRows)
     {
