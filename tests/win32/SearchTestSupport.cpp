@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "search/ModuleList.h"
 #include "serial/CommPort.h"
 #include "serial/CommSettings.h"
 #include "shell/FeatureCommands.h"
@@ -92,6 +93,17 @@ INT_PTR fnRunModal(int nTemplate, DLGPROC pfnProc, DWORD dwDelayMs, LoopTimer::A
     const INT_PTR nResult = fnShowDialog(nTemplate, NULL, pfnProc);
     LoopTimer::Cancel();
     return nResult;
+}
+
+void fnAddRecord(HWND hList, uint32_t dwModuleType, uint8_t chAddress, const char* pchLine)
+{
+    ModuleRecord& stRecord = gstModuleList.m_astModule[gstModuleList.m_dwCount.load()];
+    stRecord = ModuleRecord{};
+    stRecord.m_dwModuleType = dwModuleType;
+    stRecord.m_chAddress = chAddress;
+    strncpy(stRecord.m_achListText, pchLine, sizeof(stRecord.m_achListText) - 1);
+    SendMessageW(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fnUtf8ToWide(pchLine).c_str()));
+    ++gstModuleList.m_dwCount;
 }
 
 RECT fnRectInParent(HWND hChild)

@@ -57,6 +57,8 @@ class LoopTimer
 // pfnAction is given, a LoopTimer calls it dwDelayMs after the start. Returns the dialog's result.
 INT_PTR fnRunModal(int nTemplate, DLGPROC pfnProc, DWORD dwDelayMs = 0,
                    LoopTimer::Action pfnAction = nullptr);
+// Appends a record with its list line to gstModuleList and the line to the listbox.
+void fnAddRecord(HWND hList, uint32_t dwModuleType, uint8_t chAddress, const char* pchLine);
 // The child's rectangle in its parent's client coordinates.
 RECT fnRectInParent(HWND hChild);
 

@@ -53,9 +53,7 @@ struct Leave
     WPARAM wParam;
     int nControl; // 0: the dialog itself
 };
-const Leave OK_BUTTON = {WM_COMMAND, IDOK, 0}, CANCEL_BUTTON = {WM_COMMAND, IDCANCEL, 0},
-            CLOSE_BOX = {WM_SYSCOMMAND, SC_CLOSE, 0},
-            ESCAPE_KEY = {WM_KEYDOWN, VK_ESCAPE, IDC_COMSET_BAUD}; // the modal loop's IDCANCEL
+const Leave OK = {WM_COMMAND, IDOK, 0}, CANCEL = {WM_COMMAND, IDCANCEL, 0};
 
 struct ComSetRow
 {
@@ -100,14 +98,15 @@ void fnAct()
 TEST(ComSetDlgTest, EachOpeningShowsTheCommittedChoiceAndOnlyOkCommits)
 {
     const ComSetRow astRows[] = {
-        {"ok commits both", OK_BUTTON, 0, 4, 6, 1, 4, 6},
-        {"cancel", CANCEL_BUTTON, 0, 2, 1, 0, 4, 6},
-        {"escape", ESCAPE_KEY, 0, 10, 0, 0, 4, 6},
-        {"close box", CLOSE_BOX, 0, 10, 0, 0, 4, 6},
-        {"ok untouched", OK_BUTTON, 0, -1, -1, 1, 4, 6},
-        {"ok on the last entries", OK_BUTTON, 0, 255, 7, 1, 255, 7},
-        {"open port, ok", OK_BUTTON, 1, -1, 0, 1, 255, 0},
-        {"open port, cancel", CANCEL_BUTTON, 1, -1, 5, 0, 255, 0},
+        {"ok commits both", OK, 0, 4, 6, 1, 4, 6},
+        {"cancel", CANCEL, 0, 2, 1, 0, 4, 6},
+        // the modal loop turns the key into IDCANCEL
+        {"escape", {WM_KEYDOWN, VK_ESCAPE, IDC_COMSET_BAUD}, 0, 10, 0, 0, 4, 6},
+        {"close box", {WM_SYSCOMMAND, SC_CLOSE, 0}, 0, 10, 0, 0, 4, 6},
+        {"ok untouched", OK, 0, -1, -1, 1, 4, 6},
+        {"ok on the last entries", OK, 0, 255, 7, 1, 255, 7},
+        {"open port, ok", OK, 1, -1, 0, 1, 255, 0},
+        {"open port, cancel", CANCEL, 1, -1, 5, 0, 255, 0},
     };
     gstCommSettings.SetDefaults();
     int nShownPort = 0, nShownBaud = 3;

@@ -33,18 +33,6 @@ LRESULT CALLBACK fnRecordingProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
     return MainWndProc(hWnd, uMsg, wParam, lParam);
 }
 
-void fnAddRecord(uint32_t dwModuleType, const char* pchLine)
-{
-    uint32_t dwIndex = gstModuleList.m_dwCount;
-    ModuleRecord& stRecord = gstModuleList.m_astModule[dwIndex];
-    stRecord = ModuleRecord{};
-    stRecord.m_dwModuleType = dwModuleType;
-    strncpy(stRecord.m_achListText, pchLine, sizeof(stRecord.m_achListText) - 1);
-    SendMessageW(gstListPanel.m_hList, LB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(fnUtf8ToWide(pchLine).c_str()));
-    gstModuleList.m_dwCount = dwIndex + 1;
-}
-
 class MainWindowTest : public testing::Test
 {
   protected:
@@ -198,18 +186,19 @@ TEST_F(MainWindowTest, MenuAndStatusTextsAreTheTableTexts)
 // loop. Counts the dialogs it cancelled.
 int g_nDialogsCancelled = 0;
 
-BOOL CALLBACK fnCancelOwnedDialog(HWND hWnd, LPARAM)
-{
-    if (GetWindow(hWnd, GW_OWNER) != gstMainWindow.m_hWnd || !IsWindowVisible(hWnd))
-        return TRUE;
-    ++g_nDialogsCancelled;
-    PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
-    return FALSE;
-}
-
 void fnCancelFeatureDialog()
 {
-    EnumThreadWindows(GetCurrentThreadId(), fnCancelOwnedDialog, 0);
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM) -> BOOL
+        {
+            if (GetWindow(hWnd, GW_OWNER) != gstMainWindow.m_hWnd || !IsWindowVisible(hWnd))
+                return TRUE;
+            ++g_nDialogsCancelled;
+            PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
+            return FALSE;
+        },
+        0);
 }
 
 // The commands on the module list: IO Control and Module Settings check the selection and the
@@ -246,8 +235,8 @@ TEST_F(MainWindowTest, ListCommandsCheckSelectionAndModelAndOnlyClearEmptiesTheL
         SCOPED_TRACE(stRow.pchName);
         fnClearModuleList();
         fnSetCommUIState(1);
-        fnAddRecord(ModuleType4618, "[01] VQ-4618 VQASCII");
-        fnAddRecord(stRow.dwModuleType, "[02] VQ-46xx VQASCII");
+        fnAddRecord(gstListPanel.m_hList, ModuleType4618, 1, "[01] VQ-4618 VQASCII");
+        fnAddRecord(gstListPanel.m_hList, stRow.dwModuleType, 2, "[02] VQ-46xx VQASCII");
         gstModuleList.m_dwSelected = 0;
         SendMessageW(gstListPanel.m_hList, LB_SETCURSEL, stRow.nSelect, 0);
         MessageCapture stCapture;

@@ -113,16 +113,13 @@ class SearchListFileTest : public ::testing::Test
     void FillList(uint32_t dwCount)
     {
         SendMessageA(m_stList.Handle(), LB_RESETCONTENT, 0, 0);
+        gstModuleList.m_dwCount = 0;
         for (uint32_t i = 0; i < dwCount; ++i)
         {
-            ModuleRecord& st = gstModuleList.m_astModule[i];
-            st = ModuleRecord{};
-            st.m_chAddress = static_cast<uint8_t>(i);
-            wsprintfA(st.m_achListText, "[%02XH] VQ-4652GD", i);
-            SendMessageA(m_stList.Handle(), LB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(st.m_achListText));
+            char achLine[32];
+            wsprintfA(achLine, "[%02XH] VQ-4652GD", i);
+            fnAddRecord(m_stList.Handle(), ModuleType4652GD, static_cast<uint8_t>(i), achLine);
         }
-        gstModuleList.m_dwCount = dwCount;
     }
 
     // The one message a failed command shows, owned by the command's window.

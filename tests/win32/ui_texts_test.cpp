@@ -38,12 +38,6 @@ DLGPROC g_pfnReal = nullptr;
 int g_nClose = 0;
 std::vector<std::wstring> g_vsSeen; // caption first, then every control
 
-BOOL CALLBACK fnReadChild(HWND hChild, LPARAM)
-{
-    g_vsSeen.push_back(fnWindowTextW(hChild));
-    return TRUE;
-}
-
 // Stands in front of the dialog's own procedure: once the dialog is up, reads its texts, then
 // closes it with its own command.
 INT_PTR CALLBACK fnReadingProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -54,7 +48,9 @@ INT_PTR CALLBACK fnReadingProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPara
     if (uMsg != WM_READ_TEXTS)
         return nResult;
     g_vsSeen = {fnWindowTextW(hDlg)};
-    EnumChildWindows(hDlg, fnReadChild, 0);
+    EnumChildWindows(
+        hDlg, [](HWND hChild, LPARAM) { return g_vsSeen.push_back(fnWindowTextW(hChild)), TRUE; },
+        0);
     SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(g_nClose, BN_CLICKED), 0);
     EndDialog(hDlg, 0); // in case nothing else ends it
     return TRUE;
