@@ -9,10 +9,6 @@ void GuiTest::SetUp()
 void GuiTest::TearDown()
 {
     app.Kill();
-    if (m_bBusChanged)
-    {
-        EXPECT_TRUE(sim.ResetDefaultBus()) << "the simulator did not take back its default bus";
-    }
 }
 
 void GuiTest::OpenSimPort()
@@ -23,12 +19,4 @@ void GuiTest::OpenSimPort()
         GTEST_SKIP() << "VQ_TEST_COM is not set: no simulated bus";
     }
     GUI_ASSERT(gui::fnOpenPort(app, com, 3, error));
-}
-
-HWND GuiTest::OpenForEntry(int entry, WORD command, const std::wstring& caption)
-{
-    if (!GuiDriver::ListSelect(app.FindControl(IDC_MODULE_LIST, L"ListBox"), entry))
-        return nullptr;
-    app.PostCommand(command);
-    return app.WaitDialog(caption);
 }

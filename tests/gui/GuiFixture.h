@@ -26,13 +26,10 @@ class GuiTest : public ::testing::Test
 
     // Opens the simulated port at 9600 baud; skips the case when VQ_TEST_COM is unset.
     void OpenSimPort();
-    // Selects a line of the module list, sends the command and waits for its dialog.
-    HWND OpenForEntry(int entry, WORD command, const std::wstring& caption);
 
     GuiDriver app;
     SimControl sim;
     std::wstring error;
-    bool m_bBusChanged = false;
 };
 
 // Asserts a step and prints its reason (with the program's windows) when it failed.

@@ -47,22 +47,18 @@ class PtyTest : public ::testing::Test
         m_link.close();
         ASSERT_EQ(std::system(("rm -rf " + m_dir).c_str()), 0);
     }
-    void SetRaw(speed_t speed)
-    {
-        termios tio{};
-        tcgetattr(m_client, &tio);
-        cfmakeraw(&tio);
-        cfsetispeed(&tio, speed);
-        cfsetospeed(&tio, speed);
-        tcsetattr(m_client, TCSANOW, &tio);
-    }
-    void OpenClient()
+    // (Re)opens the client end as a raw line at this rate.
+    void OpenClient(speed_t speed = B9600)
     {
         if (m_client >= 0)
             close(m_client);
         m_client = open(m_linkPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         ASSERT_GE(m_client, 0) << std::strerror(errno);
-        SetRaw(B9600);
+        termios tio{};
+        tcgetattr(m_client, &tio);
+        cfmakeraw(&tio);
+        cfsetspeed(&tio, speed);
+        tcsetattr(m_client, TCSANOW, &tio);
     }
     void Send(const char* text)
     {
@@ -121,7 +117,7 @@ TEST_F(PtyTest, NameQueryAtTheLinesRate)
     EXPECT_EQ(Exchange("$01M\r", 50), "!014652\r");
     // The module at 02 runs at 19200: silent until the client changes the rate.
     EXPECT_EQ(Exchange("$02M\r", 50), "");
-    SetRaw(B19200);
+    OpenClient(B19200);
     EXPECT_EQ(Exchange("$02M\r", 50), "!024618\r");
 }
 

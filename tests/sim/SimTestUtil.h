@@ -4,18 +4,29 @@
 #pragma once
 
 #include "sim/SimBus.h"
-#include "tests/core/TestBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace vqsim_test
 {
 
-// Bytes of a literal, NULs included: S("$01M\r"), S("\x01\x46\x00\x12\x60").
-inline const auto S = [](const auto& text) { return fnBytes(text); };
+// A frame written as text ("$01M\r"), or as hex bytes when it holds a space ("01 46 00 12 60");
+// null is no bytes.
+inline vqsim::Bytes F(const char* text)
+{
+    std::string s = text ? text : "";
+    if (s.find(' ') == std::string::npos)
+        return vqsim::Bytes(s.begin(), s.end());
+    vqsim::Bytes bytes;
+    std::istringstream in(s);
+    for (unsigned b; in >> std::hex >> b;)
+        bytes.push_back(static_cast<uint8_t>(b));
+    return bytes;
+}
 
 inline std::string Hex(const vqsim::Bytes& bytes)
 {
