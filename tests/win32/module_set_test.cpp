@@ -22,9 +22,7 @@
 #include "serial/CommTRC.h"
 #include "settings/ModuleSet.h"
 #include "settings/ModuleSetDlg.h"
-#include "tests/win32/MessageCapture.h"
-#include "tests/win32/SearchTestSupport.h"
-#include "tests/win32/SimBus.h"
+#include "tests/win32/PairTest.h"
 
 namespace
 {
@@ -100,16 +98,9 @@ DWORD WINAPI fnOperate(LPVOID pvParam)
     return 0;
 }
 
-class ModuleSetTest : public SimTest
+class ModuleSetTest : public PairTest
 {
   protected:
-    void TearDown() override
-    {
-        EXPECT_TRUE(fnCommPairWait(gstCommTRCModuleSet, 3000));
-        if (m_stBus.Available())
-            m_stBus.Reset("01,4652,ascii,9600");
-    }
-
     // Opens the dialog as the main window does and lets the operator work it; returns the
     // dialog's result (-1 when the pair did not start).
     INT_PTR Open(Operator& stOp, const MessageCapture& stCapture)
@@ -126,25 +117,6 @@ class ModuleSetTest : public SimTest
         CloseHandle(hThread);
         EXPECT_FALSE(stOp.bTimedOut) << "the operator gave up waiting";
         return nResult;
-    }
-
-    // The bus holds this one module ("E0,4652,ascii,115200") and the list selects its record,
-    // as a search would have left it (the model does not matter to the settings).
-    void Bus(const std::string& sModule)
-    {
-        ASSERT_TRUE(m_stBus.Reset(sModule));
-        ModuleRecord& stRecord = gstModuleList.m_astModule[0];
-        stRecord = ModuleRecord{};
-        stRecord.m_chAddress = static_cast<uint8_t>(strtoul(sModule.c_str(), nullptr, 16));
-        snprintf(stRecord.m_achAddressHex2, sizeof(stRecord.m_achAddressHex2), "%.2s",
-                 sModule.c_str());
-        snprintf(stRecord.m_achModName, sizeof(stRecord.m_achModName), "4652");
-        snprintf(stRecord.m_achTypeDec4, sizeof(stRecord.m_achTypeDec4), "4652");
-        stRecord.m_dwProtocol = sModule.find(",rtu,") != std::string::npos   ? RTU
-                                : sModule.find(",chk,") != std::string::npos ? CHK
-                                                                             : ASC;
-        gstModuleList.m_dwCount = 1;
-        gstModuleList.m_dwSelected = 0;
     }
 
     // Waits, handling sent messages, until the pair has ended; the tick it ended.
@@ -218,7 +190,7 @@ TEST_F(ModuleSetTest, EachChangeSendsItsLiteralFramesAndGivesItsExactReport)
     {
         SCOPED_TRACE(std::string(stRow.pchModule) + " " + stRow.pchFaults + " " +
                      stRow.aapchReports[0][0]);
-        Bus(stRow.pchModule);
+        Select(stRow.pchModule);
         SimPort stPort(strstr(stRow.pchModule, "115200") != nullptr  ? INDEX_115200
                        : strstr(stRow.pchModule, "19200") != nullptr ? INDEX_19200
                                                                      : INDEX_9600);
@@ -291,7 +263,7 @@ TEST_F(ModuleSetTest, CancelDuringAStepClosesAtOnceShowsNothingAndSendsNoMore)
     {
         SCOPED_TRACE(std::to_string(stRow.dwProtocol) + " " +
                      std::to_string(stRow.dwCancelAfterMs));
-        Bus(stRow.dwProtocol == RTU ? "D0,4652,rtu,115200" : "D0,4652,ascii,115200");
+        Select(stRow.dwProtocol == RTU ? "D0,4652,rtu,115200" : "D0,4652,ascii,115200");
         gstModuleList.m_astModule[0].m_dwProtocol = stRow.dwProtocol;
         gstCommPort.m_stDCB.BaudRate = stRow.dwProtocol == MBA ? 14400 : dwRate;
         uint32_t dwReports = gstModuleSet.m_dwReports.load();
