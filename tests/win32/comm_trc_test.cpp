@@ -5,14 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "serial/CommIo.h"
 #include "serial/CommPort.h"
 #include "tests/win32/MessageCapture.h"
-#include "tests/win32/SearchTestSupport.h"
-#include "tests/win32/SimBus.h"
 
 namespace
 {
@@ -82,17 +78,14 @@ class CommTRCTest : public testing::Test
     {
         fnCommSetCreateThreadHook(nullptr);
         g_stTRC.fnRxDataClear();
+        g_hRelease = CreateEventA(NULL, TRUE, FALSE, NULL);
     }
     void TearDown() override
     {
         fnCommSetCreateThreadHook(nullptr);
-        if (g_hRelease != NULL)
-            SetEvent(g_hRelease);
+        SetEvent(g_hRelease);
         EXPECT_TRUE(fnCommPairWait(g_stTRC, 3000)) << "a test pair did not end";
-        if (g_hRelease != NULL)
-            CloseHandle(g_hRelease);
-        g_hRelease = NULL;
-        g_hPeer = NULL;
+        CloseHandle(g_hRelease);
     }
 
     SimBus m_stBus;
@@ -103,23 +96,20 @@ class CommTRCTest : public testing::Test
 TEST_F(CommTRCTest, AccumulatorLosesAndDuplicatesNothingUnderContention)
 {
     static const uint32_t TOTAL = 300000;
-    struct Appender
+    LPTHREAD_START_ROUTINE pfnAppender = [](LPVOID) -> DWORD
     {
-        static DWORD WINAPI Run(LPVOID)
+        for (uint32_t dwNext = 0, dwChunk = 1; dwNext < TOTAL; dwChunk = dwChunk % 37 + 1)
         {
-            for (uint32_t dwNext = 0, dwChunk = 1; dwNext < TOTAL; dwChunk = dwChunk % 37 + 1)
-            {
-                // Never overfill: a drop would be correct behaviour, not the fault looked for.
-                while (g_stTRC.m_stRx.m_dwRxDataLen.load() > RX_BUF_SIZE - 64)
-                    SwitchToThread();
-                const uint32_t dwCount = std::min(dwChunk, TOTAL - dwNext);
-                fnAppend(dwNext, dwCount);
-                dwNext += dwCount;
-            }
-            return 0;
+            // Never overfill: a drop would be correct behaviour, not the fault looked for.
+            while (g_stTRC.m_stRx.m_dwRxDataLen.load() > RX_BUF_SIZE - 64)
+                SwitchToThread();
+            const uint32_t dwCount = std::min(dwChunk, TOTAL - dwNext);
+            fnAppend(dwNext, dwCount);
+            dwNext += dwCount;
         }
+        return 0;
     };
-    HANDLE hThread = CreateThread(NULL, 0, Appender::Run, NULL, 0, NULL);
+    HANDLE hThread = CreateThread(NULL, 0, pfnAppender, NULL, 0, NULL);
     ASSERT_NE(hThread, (HANDLE)NULL);
     std::vector<uint8_t> abyTaken;
     uint8_t abyChunk[RX_BUF_SIZE];
@@ -212,7 +202,7 @@ TEST_F(CommTRCTest, ANewPairWaitsForTheOldOneOrIsRefusedWithAMessage)
     {
         SCOPED_TRACE(bReleased);
         SetWindowTextA(g_hPeer, "");
-        g_hRelease = CreateEventA(NULL, TRUE, FALSE, NULL);
+        ResetEvent(g_hRelease);
         MessageCapture stCapture;
         ASSERT_EQ(0, fnCommPairStart(g_stTRC, NULL, STUBBORN_PAIR));
         HANDLE hOldTx = g_stTRC.m_stTx.m_hThread;
@@ -234,8 +224,6 @@ TEST_F(CommTRCTest, ANewPairWaitsForTheOldOneOrIsRefusedWithAMessage)
         EXPECT_TRUE(fnCommPairWait(g_stTRC, 3000));
         WaitForSingleObject(hReleaser, 1000);
         CloseHandle(hReleaser);
-        CloseHandle(g_hRelease);
-        g_hRelease = NULL;
     }
     DestroyWindow(g_hPeer);
 }

@@ -3,25 +3,16 @@
 // Checks what reaches the wire, what the window shows, and how fast and how cleanly it stops.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "io/IoDlgAnalog.h"
 #include "io/IoDlgDigital.h"
 #include "io/ModuleIO.h"
-#include "protocol/Protocol.h"
 #include "res/resource.h"
-#include "search/ModuleList.h"
-#include "serial/CommIo.h"
 #include "serial/CommPort.h"
-#include "serial/CommTRC.h"
 #include "tests/win32/PairTest.h"
 
 namespace
@@ -232,7 +223,8 @@ TEST_F(IoTest, TheWindowFollowsTheModuleThroughShortTroubleAndStopsWithinOneWait
         if (pstView != nullptr)
         {
             ASSERT_TRUE(m_stBus.Analog(stRow.chAddress, 0, 5.5));
-            EXPECT_TRUE(fnWaitUntil([&] { return fnValues(*pstView).find("5.500 ") == 0; }, 3000))
+            EXPECT_TRUE(
+                fnWaitUntil([&] { return fnWindowTextW(pstView->m_ahValue[0]) == L"5.500"; }, 3000))
                 << fnValues(*pstView);
             const std::vector<std::string> asSent = Sent();
             EXPECT_EQ(std::vector<std::string>(std::max<size_t>(asSent.size(), 1), stRow.pchPoll),
@@ -268,26 +260,22 @@ TEST_F(IoTest, TheWindowFollowsTheModuleThroughShortTroubleAndStopsWithinOneWait
 // module's outputs. The next pair clears both the same way.
 TEST_F(IoTest, QuickClicksOnALateModuleLoseNoBit)
 {
+    // clang-format off
     struct Row
     {
         uint32_t dwProtocol;
         DWORD dwGapMs;
         const char* apchWrite[4]; // the outputs 01, 03, 02, 00
     } const ROWS[] = {
-        {ASC,
-         20,
-         {"23 46 45 30 30 30 31 0D", "23 46 45 30 30 30 33 0D", "23 46 45 30 30 30 32 0D",
-          "23 46 45 30 30 30 30 0D"}},
+        {ASC, 20, {"23 46 45 30 30 30 31 0D", "23 46 45 30 30 30 33 0D",
+                   "23 46 45 30 30 30 32 0D", "23 46 45 30 30 30 30 0D"}},
         // "#FE0001": 0x23+0x46+0x45+0x30+0x30+0x30+0x31 = 0x16F -> "6F".
-        {CHK,
-         180,
-         {"23 46 45 30 30 30 31 36 46 0D", "23 46 45 30 30 30 33 37 31 0D",
-          "23 46 45 30 30 30 32 37 30 0D", "23 46 45 30 30 30 30 36 45 0D"}},
-        {RTU,
-         100,
-         {"FE 0F 00 00 00 04 01 01 B0 52", "FE 0F 00 00 00 04 01 03 31 93",
-          "FE 0F 00 00 00 04 01 02 F0 53", "FE 0F 00 00 00 04 01 00 71 92"}},
+        {CHK, 180, {"23 46 45 30 30 30 31 36 46 0D", "23 46 45 30 30 30 33 37 31 0D",
+                    "23 46 45 30 30 30 32 37 30 0D", "23 46 45 30 30 30 30 36 45 0D"}},
+        {RTU, 100, {"FE 0F 00 00 00 04 01 01 B0 52", "FE 0F 00 00 00 04 01 03 31 93",
+                    "FE 0F 00 00 00 04 01 02 F0 53", "FE 0F 00 00 00 04 01 00 71 92"}},
     };
+    // clang-format on
     const uint8_t ABYSTEP[4] = {0x01, 0x03, 0x02, 0x00}; // after OUT0, OUT1, OUT0, OUT1
     for (const Row& stRow : ROWS)
     {

@@ -3,14 +3,9 @@
 // the next feature's first reply), and COM Close never closes the handle under a live pair.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include "io/ModuleIO.h"
-#include "protocol/Protocol.h"
-#include "search/ModuleList.h"
 #include "search/ModuleSearch.h"
 #include "search/SearchStartDlg.h"
-#include "serial/CommIo.h"
 #include "serial/CommPort.h"
 #include "settings/ModuleSet.h"
 #include "terminal/TerminalComm.h"

@@ -6,20 +6,10 @@
 // tables is the core tests' to walk).
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
-#include "protocol/Protocol.h"
 #include "res/resource.h"
-#include "search/ModuleList.h"
-#include "serial/CommIo.h"
 #include "serial/CommPort.h"
-#include "serial/CommTRC.h"
 #include "settings/ModuleSet.h"
 #include "settings/ModuleSetDlg.h"
 #include "tests/win32/PairTest.h"

@@ -5,16 +5,9 @@
 // and byte sum in Python; the wire is read from the simulator's log.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <cstring>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "res/resource.h"
-#include "serial/CommIo.h"
-#include "serial/CommTRC.h"
 #include "terminal/TerminalComm.h"
 #include "terminal/TerminalDlg.h"
 #include "tests/win32/PairTest.h"
@@ -42,11 +35,10 @@ struct Operator
     {
         Send(nId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pwchText));
     }
-    std::wstring Text(int nId) const { return fnWindowTextW(Item(nId)); }
     bool Enabled(int nId) const { return IsWindowEnabled(Item(nId)) != FALSE; }
     bool WaitReturn(const std::wstring& wsWant, DWORD dwMs) const
     {
-        return fnWaitUntil([&] { return Text(IDC_TERM_RETURN) == wsWant; }, dwMs);
+        return fnWaitUntil([&] { return fnWindowTextW(Item(IDC_TERM_RETURN)) == wsWant; }, dwMs);
     }
 };
 
@@ -248,30 +240,20 @@ TEST_F(TerminalTest, SendsPressedInQuickSuccessionAllGoOutInOrder)
 // byte into a Chinese character; an ASCII byte after it is never swallowed.
 TEST(TerminalReturnText, HighBytesNeverHideTheBytesAroundThem)
 {
-    for (int nByte = 0x01; nByte <= 0xFF; ++nByte)
-    {
-        const char achText[] = {'A', static_cast<char>(nByte), 'B'};
-        wchar_t awch[8];
-        ASSERT_EQ(3, fnTerminalTextToWide(achText, 3, awch, 8));
-        EXPECT_EQ((std::wstring{L'A', static_cast<wchar_t>(nByte), L'B'}), awch) << nByte;
-    }
-    struct Row
-    {
-        const char* pchText;
-        const wchar_t* pwchWant;
-    };
-    const Row astRows[] = {
+    std::vector<std::pair<std::string, std::wstring>> aRows = {
         {"\xC4\xE3\xBA\xC3", L"\x4F60\x597D"}, // a GBK text from a module reads as Chinese
         {"\xFF\xFF", L"\x00FF\x00FF"},
         {"\x80\x80\x41", L"\x0080\x0080\x0041"},
-        {"\xC4\x41", L"\x00C4\x0041"}, // GBK would take 0x41 as the trail byte; we never do
         {"\xC4", L"\x00C4"},
     };
-    for (const Row& stRow : astRows)
+    // GBK would take the 'B' after a lead byte as its trail byte; we never do.
+    for (int nByte = 0x01; nByte <= 0xFF; ++nByte)
+        aRows.push_back({{'A', char(nByte), 'B'}, {L'A', wchar_t(nByte), L'B'}});
+    for (const auto& stRow : aRows)
     {
         wchar_t awch[16];
-        int n = fnTerminalTextToWide(stRow.pchText, static_cast<uint32_t>(strlen(stRow.pchText)),
-                                     awch, 16);
-        EXPECT_EQ(std::wstring(stRow.pwchWant), std::wstring(awch, static_cast<size_t>(n)));
+        EXPECT_EQ(int(stRow.second.size()),
+                  fnTerminalTextToWide(stRow.first.data(), uint32_t(stRow.first.size()), awch, 16));
+        EXPECT_EQ(stRow.second, awch) << testing::PrintToString(stRow.first);
     }
 }
