@@ -3,28 +3,17 @@
 // Checks what reaches the wire, what the window shows, and how fast and how cleanly it stops.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "io/IoDlgAnalog.h"
 #include "io/IoDlgDigital.h"
 #include "io/ModuleIO.h"
-#include "protocol/Protocol.h"
 #include "res/resource.h"
-#include "search/ModuleList.h"
-#include "serial/CommIo.h"
 #include "serial/CommPort.h"
-#include "serial/CommTRC.h"
-#include "tests/win32/MessageCapture.h"
-#include "tests/win32/SearchTestSupport.h"
-#include "tests/win32/SimBus.h"
+#include "tests/win32/PairTest.h"
 
 namespace
 {
@@ -81,19 +70,16 @@ uint32_t fnLamps(const ModelDef& stModel)
     return dwBits;
 }
 
-// A value field of the window thread's Unicode dialog, read from the test thread (ASCII).
-std::string fnText(HWND hWnd)
-{
-    const std::wstring ws = fnWindowTextW(hWnd);
-    return std::string(ws.begin(), ws.end());
-}
-
-// The eight value fields of an analog window, each followed by a blank.
+// The eight value fields of an analog window (the window thread's Unicode dialog, read from the
+// test thread as ASCII), each followed by a blank.
 std::string fnValues(const IOViewAnalog& stView)
 {
     std::string sValues;
     for (HWND hValue : stView.m_ahValue)
-        sValues += fnText(hValue) + " ";
+    {
+        const std::wstring ws = fnWindowTextW(hValue);
+        sValues += std::string(ws.begin(), ws.end()) + " ";
+    }
     return sValues;
 }
 
@@ -108,20 +94,15 @@ ULONGLONG fnCpuMs(HANDLE hThread)
            10000;
 }
 
-class IoTest : public SimTest
+class IoTest : public PairTest
 {
   protected:
     void TearDown() override
     {
         if (m_hDialog != NULL)
             Close();
-        for (const ModelDef* pstModel : {&M4652, &M4618, &M4624, &M4637})
-            EXPECT_TRUE(fnCommPairWait(*pstModel->pstTRC, 3000)) << "a pair still runs";
-        gstModuleList.m_dwCount = 0;
-        gstModuleList.m_dwSelected = 0;
         m_pstPort.reset();
-        if (m_stBus.Available())
-            m_stBus.Reset("01,4652,ascii,9600");
+        PairTest::TearDown();
     }
 
     // The bus holds this one module at 115200, the list selects it and the port is open.
@@ -130,16 +111,8 @@ class IoTest : public SimTest
         char achBus[64];
         snprintf(achBus, sizeof(achBus), "%02X,%s,%s,115200", chAddress, stModel.pchModel,
                  APCHSIMPROTO[dwProtocol]);
-        ASSERT_TRUE(m_stBus.Reset(achBus));
-        ModuleRecord& stRecord = gstModuleList.m_astModule[0];
-        stRecord = ModuleRecord{};
-        stRecord.m_chAddress = chAddress;
-        snprintf(stRecord.m_achAddressHex2, sizeof(stRecord.m_achAddressHex2), "%02X", chAddress);
-        snprintf(stRecord.m_achModName, sizeof(stRecord.m_achModName), "%s", stModel.pchModel);
-        stRecord.m_dwModuleType = stModel.dwModuleType;
-        stRecord.m_dwProtocol = dwProtocol;
-        gstModuleList.m_dwCount = 1;
-        gstModuleList.m_dwSelected = 0;
+        Select(achBus, stModel.dwModuleType);
+        gstModuleList.m_astModule[0].m_dwProtocol = dwProtocol;
         if (!m_pstPort)
             m_pstPort.reset(new SimPort(INDEX_115200));
         ASSERT_TRUE(m_pstPort->IsOpen());
@@ -235,7 +208,7 @@ TEST_F(IoTest, TheWindowFollowsTheModuleThroughShortTroubleAndStopsWithinOneWait
         ASSERT_NE(nullptr, Open(stModel));
         if (pstView != nullptr)
         {
-            EXPECT_EQ("00.000", fnText(pstView->m_ahValue[0])) << "before the first reply";
+            EXPECT_EQ(0u, fnValues(*pstView).find("00.000 ")) << "before the first reply";
             EXPECT_TRUE(fnWaitUntil([&] { return fnValues(*pstView) == TEXTS; }, 3000))
                 << fnValues(*pstView);
             EXPECT_GE(pstView->m_stTrend.fnPointCount(0), 1);
@@ -250,12 +223,12 @@ TEST_F(IoTest, TheWindowFollowsTheModuleThroughShortTroubleAndStopsWithinOneWait
         if (pstView != nullptr)
         {
             ASSERT_TRUE(m_stBus.Analog(stRow.chAddress, 0, 5.5));
-            EXPECT_TRUE(fnWaitUntil([&] { return fnText(pstView->m_ahValue[0]) == "5.500"; }, 3000))
+            EXPECT_TRUE(
+                fnWaitUntil([&] { return fnWindowTextW(pstView->m_ahValue[0]) == L"5.500"; }, 3000))
                 << fnValues(*pstView);
             const std::vector<std::string> asSent = Sent();
-            ASSERT_FALSE(asSent.empty());
-            for (const std::string& sFrame : asSent)
-                EXPECT_EQ(stRow.pchPoll, sFrame);
+            EXPECT_EQ(std::vector<std::string>(std::max<size_t>(asSent.size(), 1), stRow.pchPoll),
+                      asSent);
         }
         const uint32_t dwMask = &stModel == &M4652 ? 0x0F : 0xFF;
         // The inputs are read every frame, or every second one (VQ-4652 under Modbus RTU); a
@@ -287,26 +260,22 @@ TEST_F(IoTest, TheWindowFollowsTheModuleThroughShortTroubleAndStopsWithinOneWait
 // module's outputs. The next pair clears both the same way.
 TEST_F(IoTest, QuickClicksOnALateModuleLoseNoBit)
 {
+    // clang-format off
     struct Row
     {
         uint32_t dwProtocol;
         DWORD dwGapMs;
         const char* apchWrite[4]; // the outputs 01, 03, 02, 00
     } const ROWS[] = {
-        {ASC,
-         20,
-         {"23 46 45 30 30 30 31 0D", "23 46 45 30 30 30 33 0D", "23 46 45 30 30 30 32 0D",
-          "23 46 45 30 30 30 30 0D"}},
+        {ASC, 20, {"23 46 45 30 30 30 31 0D", "23 46 45 30 30 30 33 0D",
+                   "23 46 45 30 30 30 32 0D", "23 46 45 30 30 30 30 0D"}},
         // "#FE0001": 0x23+0x46+0x45+0x30+0x30+0x30+0x31 = 0x16F -> "6F".
-        {CHK,
-         180,
-         {"23 46 45 30 30 30 31 36 46 0D", "23 46 45 30 30 30 33 37 31 0D",
-          "23 46 45 30 30 30 32 37 30 0D", "23 46 45 30 30 30 30 36 45 0D"}},
-        {RTU,
-         100,
-         {"FE 0F 00 00 00 04 01 01 B0 52", "FE 0F 00 00 00 04 01 03 31 93",
-          "FE 0F 00 00 00 04 01 02 F0 53", "FE 0F 00 00 00 04 01 00 71 92"}},
+        {CHK, 180, {"23 46 45 30 30 30 31 36 46 0D", "23 46 45 30 30 30 33 37 31 0D",
+                    "23 46 45 30 30 30 32 37 30 0D", "23 46 45 30 30 30 30 36 45 0D"}},
+        {RTU, 100, {"FE 0F 00 00 00 04 01 01 B0 52", "FE 0F 00 00 00 04 01 03 31 93",
+                    "FE 0F 00 00 00 04 01 02 F0 53", "FE 0F 00 00 00 04 01 00 71 92"}},
     };
+    // clang-format on
     const uint8_t ABYSTEP[4] = {0x01, 0x03, 0x02, 0x00}; // after OUT0, OUT1, OUT0, OUT1
     for (const Row& stRow : ROWS)
     {
@@ -333,9 +302,8 @@ TEST_F(IoTest, QuickClicksOnALateModuleLoseNoBit)
             const std::string sLast = std::string(stRow.apchWrite[n + 1]) + "|";
             EXPECT_TRUE(sWrites == stRow.apchWrite[n] + ("|" + sLast) || sWrites == sLast)
                 << sWrites;
-            char achState[16];
-            snprintf(achState, sizeof(achState), "outputs=%02X", ABYSTEP[n + 1]);
-            EXPECT_NE(std::string::npos, m_stBus.StateOf(0xFE).find(achState))
+            EXPECT_NE(std::string::npos,
+                      m_stBus.StateOf(0xFE).find("outputs=0" + std::to_string(ABYSTEP[n + 1])))
                 << m_stBus.StateOf(0xFE);
         }
         Close();
@@ -394,12 +362,9 @@ TEST_F(IoTest, FailuresEndTheWindowWithTheConnectionMessage)
                         GetCurrentProcess(), &hTx, 0, FALSE, DUPLICATE_SAME_ACCESS);
         EXPECT_TRUE(WaitWindowEnded(stRow.dwMaxMs)) << "the window stayed open";
         EXPECT_GE(GetTickCount() - dwStart, stRow.dwMinMs);
-        ASSERT_EQ(1, stCapture.Count());
-        const CapturedMessage stMsg = stCapture.Last();
-        EXPECT_EQ(fnTableText("TXT_IO_NO_CONNECTION"), stMsg.wsText);
-        EXPECT_EQ(fnTableText("TXT_IO_CONTROL"), stMsg.wsCaption);
-        EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), stMsg.uIcon);
-        EXPECT_EQ(hDlg, stMsg.hOwner);
+        EXPECT_EQ(fnMessageLine(fnTableText("TXT_IO_CONTROL"), fnTableText("TXT_IO_NO_CONNECTION"),
+                                MB_ICONINFORMATION, hDlg),
+                  stCapture.Seen());
         EXPECT_TRUE(pstView == nullptr || pstView->m_stTrend.fnPointCount(0) == 0) << "a sample";
         const size_t nPolls = Sent().size();
         if (stRow.dwProtocol == MBA)
@@ -446,10 +411,10 @@ TEST_F(IoTest, WindowStillClosesAfterTheLineBroke)
                                   "_Rx()_02 COM Read Error! the GetLastError() return 6";
         // After a fatal read error the analog receive worker says why it ended; a digital one
         // ends silently.
-        bool bSaid = stRow.pstModel->pstAnalog == nullptr;
-        for (int i = 0; i < stCapture.Count(); ++i)
-            bSaid = bSaid || stCapture.At(i).wsText == std::wstring(sSaid.begin(), sSaid.end());
-        EXPECT_TRUE(bSaid) << sSaid;
+        EXPECT_TRUE(stRow.pstModel->pstAnalog == nullptr ||
+                    stCapture.Seen().find(L" | " + fnUtf8ToWide(sSaid) + L" | ") !=
+                        std::wstring::npos)
+            << sSaid;
         EXPECT_EQ(hDlg, stRow.pstModel->phDlg->load()) << "the window ended by itself";
         const DWORD dwStart = GetTickCount();
         if (stRow.nCommand != 0)

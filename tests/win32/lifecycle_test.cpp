@@ -3,49 +3,29 @@
 // the next feature's first reply), and COM Close never closes the handle under a live pair.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include "io/ModuleIO.h"
-#include "protocol/Protocol.h"
-#include "search/ModuleList.h"
 #include "search/ModuleSearch.h"
 #include "search/SearchStartDlg.h"
-#include "serial/CommIo.h"
 #include "serial/CommPort.h"
 #include "settings/ModuleSet.h"
 #include "terminal/TerminalComm.h"
-#include "tests/win32/MessageCapture.h"
-#include "tests/win32/SearchTestSupport.h"
-#include "tests/win32/SimBus.h"
+#include "tests/win32/PairTest.h"
 
 namespace
 {
 
-class PairLifecycleTest : public SimTest
+class PairLifecycleTest : public PairTest
 {
   protected:
     void SetUp() override
     {
-        SimTest::SetUp();
+        PairTest::SetUp();
         if (IsSkipped())
             return;
-        ASSERT_TRUE(m_stBus.Reset("01,4652,ascii,115200"));
-        gstSearchStartDlg.m_chStartAddress = 0xF0;
         // Every command targets the VQ-4652 at 01: the pairs' lifecycle does not depend on it.
-        gstModuleList.m_astModule[0] = ModuleRecord{};
-        gstModuleList.m_astModule[0].m_chAddress = 0x01;
-        gstModuleList.m_astModule[0].m_dwProtocol = ProtocolVqAscii;
-        gstModuleList.m_dwCount = 1;
-        gstModuleList.m_dwSelected = 0;
+        Select("01,4652,ascii,115200");
+        gstSearchStartDlg.m_chStartAddress = 0xF0;
         gstModuleSearch.m_hListBox = NULL; // no listbox of this thread, which waits unpumped
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(fnCommPairsEnd(3000)) << "a pair still runs";
-        gstModuleList.m_dwCount = 0;
-        gstModuleList.m_dwSelected = 0;
-        if (m_stBus.Available())
-            m_stBus.Reset("01,4652,ascii,9600");
     }
 };
 } // namespace
