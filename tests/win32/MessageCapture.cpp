@@ -10,6 +10,7 @@
 namespace
 {
 std::atomic<MessageCapture*> g_pstActive{nullptr};
+std::atomic<int> g_nInHook{0}; // hook calls under way; the capture ends only after them
 } // namespace
 
 MessageCapture::MessageCapture() : m_astMessages{}, m_nCount(0)
@@ -23,24 +24,32 @@ MessageCapture::~MessageCapture()
 {
     fnSetMessageBoxHook(nullptr);
     g_pstActive = nullptr;
+    while (g_nInHook.load() != 0) // a worker's box recorded just now: let it leave the lock
+        Sleep(1);
     DeleteCriticalSection(&m_csLock);
 }
 
 int MessageCapture::Hook(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
 {
+    ++g_nInHook;
     MessageCapture* pst = g_pstActive.load();
-    if (pst == nullptr)
-        return IDOK;
+    if (pst != nullptr)
+        pst->Record(hOwner, pchText, pchCaption, uType);
+    --g_nInHook;
+    return IDOK;
+}
+
+void MessageCapture::Record(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType)
+{
     static const int MAX_CHARS = 4096;
     wchar_t awchCaption[MAX_CHARS], awchText[MAX_CHARS];
     fnGbkToWide(pchCaption != nullptr ? pchCaption : "", awchCaption, MAX_CHARS);
     fnGbkToWide(pchText != nullptr ? pchText : "", awchText, MAX_CHARS);
-    EnterCriticalSection(&pst->m_csLock);
-    if (pst->m_nCount < MAX_MESSAGES)
-        pst->m_astMessages[pst->m_nCount] = {hOwner, awchCaption, awchText, uType & MB_ICONMASK};
-    ++pst->m_nCount;
-    LeaveCriticalSection(&pst->m_csLock);
-    return IDOK;
+    EnterCriticalSection(&m_csLock);
+    if (m_nCount < MAX_MESSAGES)
+        m_astMessages[m_nCount] = {hOwner, awchCaption, awchText, uType & MB_ICONMASK};
+    ++m_nCount;
+    LeaveCriticalSection(&m_csLock);
 }
 
 int MessageCapture::Count() const

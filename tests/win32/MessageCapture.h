@@ -42,6 +42,7 @@ class MessageCapture
 
   private:
     static int Hook(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType);
+    void Record(HWND hOwner, const char* pchText, const char* pchCaption, UINT uType);
 
     static const int MAX_MESSAGES = 64;
     mutable CRITICAL_SECTION m_csLock;
