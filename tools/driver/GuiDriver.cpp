@@ -89,18 +89,22 @@ std::wstring fnEnv(const wchar_t* name)
     return (n == 0 || n >= 1024) ? std::wstring() : std::wstring(buf, n);
 }
 
-std::string fnReadFile(const std::wstring& path)
+std::string fnReadFile(const std::wstring& path, size_t offset)
 {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::string out;
+    if (h == INVALID_HANDLE_VALUE)
+        return out;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
     char buf[4096];
     DWORD n = 0;
-    while (h != INVALID_HANDLE_VALUE && ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0)
-        out.append(buf, n);
-    if (h != INVALID_HANDLE_VALUE)
-        CloseHandle(h);
+    if (SetFilePointerEx(h, at, nullptr, FILE_BEGIN))
+        while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0)
+            out.append(buf, n);
+    CloseHandle(h);
     return out;
 }
 

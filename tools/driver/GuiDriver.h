@@ -109,7 +109,8 @@ class GuiDriver
 std::wstring fnWinPath(const std::wstring& path);
 // An environment variable as UTF-16, or "" when unset.
 std::wstring fnEnv(const wchar_t* name);
-// A whole file read with full sharing (a file another process rewrites); "" when unreadable.
-std::string fnReadFile(const std::wstring& path);
+// A file from `offset` to its end (the whole file by default), read with full sharing (a file
+// another process rewrites); "" when unreadable.
+std::string fnReadFile(const std::wstring& path, size_t offset = 0);
 // UTF-16 to UTF-8 for test messages.
 std::string fnNarrow(const std::wstring& text);

@@ -35,32 +35,6 @@ std::wstring fnSimLogPath()
     return fnWinPath(fnEnv(L"VQ_SIM_LOG"));
 }
 
-// The file from offset on, read with full sharing; "" when it cannot be read.
-std::string fnReadFrom(const std::wstring& path, size_t offset)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string out;
-    if (h == INVALID_HANDLE_VALUE)
-    {
-        return out;
-    }
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(offset);
-    char buf[4096];
-    DWORD n = 0;
-    if (SetFilePointerEx(h, at, nullptr, FILE_BEGIN))
-    {
-        while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0)
-        {
-            out.append(buf, n);
-        }
-    }
-    CloseHandle(h);
-    return out;
-}
-
 } // namespace
 
 SimControl::SimControl()
@@ -182,7 +156,7 @@ size_t fnSimLogSize()
 
 std::vector<std::string> fnSimLogFramesSince(size_t offset, const char* way)
 {
-    const std::string data = fnReadFrom(fnSimLogPath(), offset);
+    const std::string data = fnReadFile(fnSimLogPath(), offset);
     std::vector<std::string> frames;
     for (size_t pos = 0; pos < data.size();)
     {
