@@ -171,32 +171,42 @@ vq_display_ensure() {
 # fresh when unset) and waits for its ready file. Arguments: modules and --fault/--garbage
 # options; without any, the default bus. Exports VQ_SIM_CONTROL and VQ_SIM_LOG.
 vq_sim_start() {
-  [ -x "$VQ_SIM_EXE" ] || vq_die "simulator not built yet: $VQ_SIM_EXE"
   local args=("$@")
   [ ${#args[@]} -gt 0 ] || args=("${VQ_DEFAULT_BUS[@]}")
-  mkdir -p "$WINEPREFIX/dosdevices"
-  VQ_SIM_LINK="$WINEPREFIX/dosdevices/com$VQ_TEST_COM"
-  if [ -L "$VQ_SIM_LINK" ] && [ ! -e "$VQ_SIM_LINK" ]; then
-    rm -f "$VQ_SIM_LINK" # left by a simulator that ended
-  elif [ -e "$VQ_SIM_LINK" ]; then
-    vq_die "COM$VQ_TEST_COM is in use ($VQ_SIM_LINK exists); choose another VQ_TEST_COM"
-  fi
   if [ -z "${VQ_SIM_CONTROL:-}" ]; then
     VQ_SIM_CONTROL=$(mktemp -d "${TMPDIR:-/tmp}/vq-sim.XXXXXX")
     VQ_SIM_OWN_CONTROL=1
   fi
-  mkdir -p "$VQ_SIM_CONTROL"
-  # The simulator clears ready, ack, state and commands of the directory when it starts.
   VQ_SIM_LOG=${VQ_SIM_LOG:-$VQ_SIM_CONTROL/bus.log}
   export VQ_SIM_CONTROL VQ_SIM_LOG
-  "$VQ_SIM_EXE" --link "$VQ_SIM_LINK" --control "$VQ_SIM_CONTROL" --log "$VQ_SIM_LOG" \
-    "${args[@]}" >"$VQ_SIM_CONTROL/sim.out" 2>&1 </dev/null &
-  VQ_SIM_PID=$!
+  VQ_SIM_LINK="$WINEPREFIX/dosdevices/com$VQ_TEST_COM"
+  vq_sim_spawn "$VQ_TEST_COM" "$VQ_SIM_CONTROL" "$VQ_SIM_LOG" "${args[@]}"
+  VQ_SIM_PID=$VQ_SPAWNED_PID
   if ! vq_wait_file "$VQ_SIM_CONTROL/ready" 10 "$VQ_SIM_PID"; then
     cat "$VQ_SIM_CONTROL/sim.out" >&2 || true
     vq_sim_stop
     vq_die "the simulator did not get ready"
   fi
+}
+
+# Starts one more vqbus-sim: COM CONTROL LOG MODULE... (the link COM of $WINEPREFIX, its control
+# dir, made when missing, and its bus log); its pid in VQ_SPAWNED_PID. It does not wait for the
+# simulator's ready file. A link left by a simulator that ended is removed; a live one is refused.
+vq_sim_spawn() {
+  local com=$1 control=$2 log=$3
+  shift 3
+  [ -x "$VQ_SIM_EXE" ] || vq_die "simulator not built yet: $VQ_SIM_EXE"
+  mkdir -p "$WINEPREFIX/dosdevices" "$control"
+  local link="$WINEPREFIX/dosdevices/com$com"
+  if [ -L "$link" ] && [ ! -e "$link" ]; then
+    rm -f "$link"
+  elif [ -e "$link" ]; then
+    vq_die "COM$com is in use ($link exists); choose another VQ_TEST_COM"
+  fi
+  # The simulator clears ready, ack, state and commands of the directory when it starts.
+  "$VQ_SIM_EXE" --link "$link" --control "$control" --log "$log" \
+    "$@" >"$control/sim.out" 2>&1 </dev/null &
+  VQ_SPAWNED_PID=$!
 }
 
 # Sends one control line ("VERB ARGS...") and waits up to 5 s for its ack.
